@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Usage: tools/wine-session.sh <build-dir> <command> [args...]
+#
+# Runs <command> with the build tree's private Wine prefix ready and one Xvfb display:
+#   - creates the prefix once (wineboot -i), marks Z: (the Linux root) as a network drive so
+#     nothing walks the host, and lays out the fixture drives (D: cdrom with a tree, E: cdrom
+#     with no disc, M: floppy);
+#   - starts Xvfb on a free display, then a persistent wineserver and wineboot with their output
+#     sent to /dev/null (Wine's services must not inherit the caller's pipes);
+#   - stops everything it started by PID (wineserver -k for the prefix) when the command ends.
+# The command's exit code is returned.
+set -euo pipefail
+build_dir=$(cd "$1" && pwd); shift
+here=$(cd "$(dirname "$0")" && pwd)
+
+export WINEPREFIX="$build_dir/wineprefix"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export LANG="${VD_LANG:-en_US.UTF-8}"
+WINE=/usr/lib/wine/wine64
+WINESERVER=/usr/lib/wine/wineserver64
+fixtures="$build_dir/fixtures"
+
+prepare_prefix() {
+  [ -f "$WINEPREFIX/.vd-ready" ] && return 0
+  echo "[wine] creating prefix $WINEPREFIX" >&2
+  rm -rf "$WINEPREFIX"
+  "$WINE" wineboot -i >/dev/null 2>&1 </dev/null || true
+  "$WINESERVER" -w
+  mkdir -p "$fixtures/cdrom-d"
+  ln -sfn "$fixtures/cdrom-d" "$WINEPREFIX/dosdevices/d:"
+  ln -sfn "$fixtures/no-disc" "$WINEPREFIX/dosdevices/e:"      # points nowhere: a drive with no disc
+  mkdir -p "$fixtures/floppy-m"
+  ln -sfn "$fixtures/floppy-m" "$WINEPREFIX/dosdevices/m:"
+  local reg="$WINEPREFIX/drives.reg"
+  printf 'REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Wine\\Drives]\r\n"z:"="network"\r\n"d:"="cdrom"\r\n"e:"="cdrom"\r\n"m:"="floppy"\r\n' > "$reg"
+  "$WINE" regedit /S "$reg" >/dev/null 2>&1 </dev/null
+  "$WINESERVER" -k || true
+  "$WINESERVER" -w || true
+  touch "$WINEPREFIX/.vd-ready"
+}
+
+xvfb_pid=""
+cleanup() {
+  "$WINESERVER" -k >/dev/null 2>&1 || true
+  "$WINESERVER" -w >/dev/null 2>&1 || true
+  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
+}
+trap cleanup EXIT
+
+# One Xvfb for the whole run, on a display it picks itself.
+start_xvfb() {
+  local fifo; fifo=$(mktemp -u); mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 </dev/null &
+  xvfb_pid=$!
+  local disp; read -r -t 20 disp <"$fifo" || { echo "[wine] Xvfb did not start" >&2; exit 1; }
+  rm -f "$fifo"
+  export DISPLAY=":$disp"
+}
+
+# A wineserver started without a display keeps failing window creation, so the display comes first.
+start_xvfb
+prepare_prefix
+"$WINESERVER" -p >/dev/null 2>&1 </dev/null
+"$WINE" wineboot >/dev/null 2>&1 </dev/null || true
+
+set +e
+"$@"
+rc=$?
+set -e
+exit $rc
