@@ -10,7 +10,7 @@
 #   - stops everything it started by PID (wineserver -k for the prefix) when the command ends.
 # The command's exit code is returned.
 set -euo pipefail
-build_dir=$(cd "$1" && pwd); shift
+mkdir -p "$1"; build_dir=$(cd "$1" && pwd); shift
 here=$(cd "$(dirname "$0")" && pwd)
 
 export WINEPREFIX="$build_dir/wineprefix"
