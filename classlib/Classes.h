@@ -1,0 +1,287 @@
+// The persistent and component classes: TPersistent, TComponent, the class registry, pointer
+// lists (TList, TThreadList), string lists (TStrings, TStringList) and the filer base that form
+// resources are read and written through. Streams are in Streams.h.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "classlib/Streams.h"
+#include "classlib/SyncObjs.h"
+#include "classlib/System.h"
+
+VD_DECLARE_EXCEPTION(EListError, Exception);
+VD_DECLARE_EXCEPTION(EStringListError, Exception);
+VD_DECLARE_EXCEPTION(EComponentError, Exception);
+
+class TComponent;
+class TFiler;
+class TReader;
+class TWriter;
+
+// ---- TPersistent --------------------------------------------------------------------------------
+
+class TPersistent : public TObject {
+  VD_CLASS(TPersistent, TObject);
+
+public:
+  // Copies Source into this object. The base asks Source to copy itself (AssignTo); when neither
+  // side knows the other, EConvertError "Cannot assign a <source class or nil> to a <class>".
+  virtual void Assign(TPersistent* Source);
+  // The name property editors show ("Form1.Button1.Font"); the base: the class name.
+  virtual std::string GetNamePath();
+  // The object this one belongs to for naming, nil when none.
+  virtual TPersistent* GetOwner() { return nullptr; }
+  // Lets a class stream data that are no published properties (binary data, lists): called by
+  // readers and writers, which offer DefineProperty / DefineBinaryProperty.
+  virtual void DefineProperties(TFiler* Filer) {}
+
+protected:
+  // Copies this object into Dest; the base raises the conversion error.
+  virtual void AssignTo(TPersistent* Dest);
+  [[noreturn]] void AssignError(TPersistent* Source);
+};
+
+// ---- TFiler -------------------------------------------------------------------------------------
+// The base of form-resource readers and writers, as far as DefineProperties needs it.
+
+using TReaderProc = std::function<void(TReader&)>;
+using TWriterProc = std::function<void(TWriter&)>;
+using TStreamProc = std::function<void(TStream&)>;
+
+class TFiler : public TObject {
+  VD_CLASS(TFiler, TObject);
+
+public:
+  explicit TFiler(TStream& Stream) : FStream(Stream) {}
+  // A property in the filer's own value format. HasData false: the writer leaves it out.
+  virtual void DefineProperty(const std::string& Name, TReaderProc ReadData, TWriterProc WriteData,
+                              bool HasData) = 0;
+  // A property stored as raw bytes.
+  virtual void DefineBinaryProperty(const std::string& Name, TStreamProc ReadData,
+                                    TStreamProc WriteData, bool HasData) = 0;
+
+  TStream& Stream() const noexcept { return FStream; }
+  // The component the resource describes (the form or data module).
+  TComponent* Root() const noexcept { return FRoot; }
+  void SetRoot(TComponent* Value) noexcept { FRoot = Value; }
+  // The object whose values count as defaults while writing (nil: the class defaults).
+  TPersistent* Ancestor() const noexcept { return FAncestor; }
+  void SetAncestor(TPersistent* Value) noexcept { FAncestor = Value; }
+
+private:
+  TStream& FStream;
+  TComponent* FRoot = nullptr;
+  TPersistent* FAncestor = nullptr;
+};
+
+// ---- TList --------------------------------------------------------------------------------------
+
+enum TListNotification { lnAdded, lnExtracted, lnDeleted };
+VD_ENUM_INFO(TListNotification, "lnAdded", "lnExtracted", "lnDeleted")
+
+using TListSortCompare = int (*)(void* Item1, void* Item2);
+
+// A list of pointers. Every non-nil pointer that enters or leaves the list passes the virtual
+// Notify: Add/Insert/Put (lnAdded), Delete/Remove/Clear/Put (lnDeleted), Extract (lnExtracted).
+// Free() clears the list through Notify, so descendants that own their items free them; a list
+// destroyed without Free (on the stack) reaches only TList's Notify.
+class TList : public TObject {
+  VD_CLASS(TList, TObject);
+
+public:
+  TList() = default;
+  ~TList() override;
+  void BeforeDestruction() override;
+
+  int Add(void* Item);
+  void Insert(int Index, void* Item);
+  void Delete(int Index);
+  // Deletes Item (its first occurrence); returns its former index or -1.
+  int Remove(void* Item);
+  // Takes Item out without deleting it (lnExtracted); returns it, or nil when absent.
+  void* Extract(void* Item);
+  // Deletes every item, last first.
+  virtual void Clear();
+  int IndexOf(void* Item) const;
+  // Rearranging sends no notifications.
+  void Exchange(int Index1, int Index2);
+  void Move(int CurIndex, int NewIndex);
+  void Pack();  // removes the nil entries
+  void Sort(TListSortCompare Compare);
+
+  int Count() const noexcept { return static_cast<int>(FList.size()); }
+  // Growing appends nil entries; shrinking deletes from the end.
+  void SetCount(int NewCount);
+  int Capacity() const noexcept { return static_cast<int>(FList.capacity()); }
+  void SetCapacity(int NewCapacity);
+  void* Get(int Index) const;
+  void Put(int Index, void* Item);
+  void* Items(int Index) const { return Get(Index); }
+  void* operator[](int Index) const { return Get(Index); }
+  void* First() const { return Get(0); }
+  void* Last() const { return Get(Count() - 1); }
+  void* const* List() const noexcept { return FList.data(); }
+
+protected:
+  virtual void Notify(void* Ptr, TListNotification Action) {}
+  // EListError with the text formatted with Data ("List index out of bounds (%d)").
+  [[noreturn]] static void Error(const char* Msg, int Data);
+
+private:
+  std::vector<void*> FList;
+};
+
+enum TDuplicates { dupIgnore, dupAccept, dupError };
+VD_ENUM_INFO(TDuplicates, "dupIgnore", "dupAccept", "dupError")
+
+// A TList behind a recursive lock. LockList gives the list for as long as the caller holds it.
+class TThreadList : public TObject {
+  VD_CLASS(TThreadList, TObject);
+
+public:
+  TThreadList() = default;
+  // dupIgnore (the default) adds an item only once; dupError raises EListError.
+  void Add(void* Item);
+  void Remove(void* Item);
+  void Clear();
+  TList* LockList();
+  void UnlockList();
+  TDuplicates Duplicates() const noexcept { return FDuplicates; }
+  void SetDuplicates(TDuplicates Value) noexcept { FDuplicates = Value; }
+
+private:
+  TList FList;
+  TCriticalSection FLock;
+  TDuplicates FDuplicates = dupIgnore;
+};
+
+// ---- TStrings / TStringList ---------------------------------------------------------------------
+
+// A list of strings, each with an associated object (not owned). Names and values are the two
+// sides of "name=value" lines; names compare without regard to case. Text joins the lines with
+// CR LF after each one (the last one included) and splits at CR LF, LF or CR.
+class TStrings : public TPersistent {
+  VD_CLASS(TStrings, TPersistent);
+
+public:
+  virtual std::string Get(int Index) const = 0;
+  virtual int GetCount() const = 0;
+  virtual TObject* GetObject(int Index) const { return nullptr; }
+  virtual void Put(int Index, const std::string& S);
+  virtual void PutObject(int Index, TObject* AObject) {}
+  virtual void Insert(int Index, const std::string& S) = 0;
+  virtual void InsertObject(int Index, const std::string& S, TObject* AObject);
+  virtual void Delete(int Index) = 0;
+  virtual void Clear() = 0;
+  virtual int Add(const std::string& S);
+  virtual int AddObject(const std::string& S, TObject* AObject);
+  void Append(const std::string& S) { Add(S); }
+  virtual void AddStrings(const TStrings& Strings);
+  void Assign(TPersistent* Source) override;
+  virtual void Exchange(int Index1, int Index2);
+  virtual void Move(int CurIndex, int NewIndex);
+  bool Equals(const TStrings& Strings) const;
+
+  int Count() const { return GetCount(); }
+  std::string Strings(int Index) const { return Get(Index); }
+  std::string operator[](int Index) const { return Get(Index); }
+  TObject* Objects(int Index) const { return GetObject(Index); }
+
+  virtual int IndexOf(const std::string& S) const;  // without regard to case; -1 when absent
+  int IndexOfName(const std::string& Name) const;
+  int IndexOfObject(TObject* AObject) const;
+  // The name of line Index: the text before its first '=' ("" when the line has none).
+  std::string Names(int Index) const;
+  // The text after the first '=' of the first line named Name ("" when there is none).
+  std::string Values(const std::string& Name) const;
+  // Replaces that line's value or appends "Name=Value"; an empty Value deletes the line.
+  void SetValue(const std::string& Name, const std::string& Value);
+  std::string ValueFromIndex(int Index) const;
+
+  std::string Text() const;
+  virtual void SetText(const std::string& Value);
+  // Items separated by commas; items holding blanks, commas or quotes (and empty items) are
+  // double-quoted with inner quotes doubled. Setting splits at commas and blanks outside quotes.
+  std::string CommaText() const;
+  void SetCommaText(const std::string& Value);
+
+  // While updates are open (nested), change notifications wait for the last EndUpdate.
+  void BeginUpdate();
+  void EndUpdate();
+  int UpdateCount() const noexcept { return FUpdateCount; }
+
+  virtual void LoadFromStream(TStream& Stream);  // from the position to the end
+  virtual void SaveToStream(TStream& Stream) const;
+  void LoadFromFile(const std::string& FileName);
+  void SaveToFile(const std::string& FileName) const;
+
+protected:
+  virtual void SetUpdateState(bool Updating) {}
+  virtual int CompareStrings(const std::string& S1, const std::string& S2) const;
+  // EStringListError with Msg formatted with Data.
+  [[noreturn]] void Error(const char* Msg, int Data) const;
+
+private:
+  int FUpdateCount = 0;
+};
+
+using TStringListSortCompare = int (*)(class TStringList& List, int Index1, int Index2);
+
+// The string list. Sorted lists keep their order on Add (by CompareStrings: without regard to case
+// unless CaseSensitive) and refuse Insert and Put; Duplicates rules Add on a sorted list.
+class TStringList : public TStrings {
+  VD_CLASS(TStringList, TStrings);
+
+public:
+  TStringList() = default;
+
+  std::string Get(int Index) const override;
+  int GetCount() const override { return static_cast<int>(FList.size()); }
+  TObject* GetObject(int Index) const override;
+  void Put(int Index, const std::string& S) override;
+  void PutObject(int Index, TObject* AObject) override;
+  void Insert(int Index, const std::string& S) override { InsertObject(Index, S, nullptr); }
+  void InsertObject(int Index, const std::string& S, TObject* AObject) override;
+  void Delete(int Index) override;
+  void Clear() override;
+  int AddObject(const std::string& S, TObject* AObject) override;
+  void Exchange(int Index1, int Index2) override;
+  int IndexOf(const std::string& S) const override;
+
+  // Binary search of a sorted list: true when S is present, Index its first occurrence; else
+  // false and Index where S would go.
+  virtual bool Find(const std::string& S, int& Index) const;
+  virtual void Sort();
+  virtual void CustomSort(TStringListSortCompare Compare);
+
+  bool Sorted() const noexcept { return FSorted; }
+  void SetSorted(bool Value);
+  TDuplicates Duplicates() const noexcept { return FDuplicates; }
+  void SetDuplicates(TDuplicates Value) noexcept { FDuplicates = Value; }
+  bool CaseSensitive() const noexcept { return FCaseSensitive; }
+  void SetCaseSensitive(bool Value);
+
+  TNotifyEvent OnChange;    // after a change (or after the last EndUpdate)
+  TNotifyEvent OnChanging;  // before a change (or at the first BeginUpdate)
+
+protected:
+  virtual void Changed();
+  virtual void Changing();
+  void SetUpdateState(bool Updating) override;
+  int CompareStrings(const std::string& S1, const std::string& S2) const override;
+
+private:
+  struct TStringItem {
+    std::string FString;
+    TObject* FObject = nullptr;
+  };
+  void CheckIndex(int Index) const;
+  std::vector<TStringItem> FList;
+  bool FSorted = false;
+  TDuplicates FDuplicates = dupIgnore;
+  bool FCaseSensitive = false;
+};
