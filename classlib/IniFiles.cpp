@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "classlib/Classes.h"
 #include "classlib/SysUtils.h"
 
 namespace {
@@ -59,6 +60,31 @@ std::vector<std::string> TIniFile::ReadNameList(const char* Section) const {
   }
   return names;
 }
+
+namespace {
+// Replaces the content of a string list under one update, so listeners see a single change.
+void AssignLines(TStrings& Strings, const std::vector<std::string>& Lines) {
+  Strings.BeginUpdate();
+  try {
+    Strings.Clear();
+    for (const std::string& line : Lines) Strings.Add(line);
+  } catch (...) {
+    Strings.EndUpdate();
+    throw;
+  }
+  Strings.EndUpdate();
+}
+}  // namespace
+
+void TIniFile::ReadSection(const std::string& Section, TStrings& Strings) const {
+  AssignLines(Strings, ReadSectionKeys(Section));
+}
+
+void TIniFile::ReadSectionValues(const std::string& Section, TStrings& Strings) const {
+  AssignLines(Strings, ReadSectionLines(Section));
+}
+
+void TIniFile::ReadSections(TStrings& Strings) const { AssignLines(Strings, ReadSectionNames()); }
 
 std::vector<std::string> TIniFile::ReadSectionKeys(const std::string& Section) const {
   return ReadNameList(Section.c_str());

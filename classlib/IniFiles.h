@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+class TStrings;
+
 class TIniFile {
 public:
   // Values are read through a buffer of this size: longer values come back cut to 2047 characters.
@@ -31,6 +33,10 @@ public:
   // "key=value" for every key of a section in file order, empty values included.
   std::vector<std::string> ReadSectionLines(const std::string& Section) const;
   std::vector<std::string> ReadSectionNames() const;
+  // The same lists into a string list, which is cleared first.
+  void ReadSection(const std::string& Section, TStrings& Strings) const;
+  void ReadSectionValues(const std::string& Section, TStrings& Strings) const;
+  void ReadSections(TStrings& Strings) const;
   bool SectionExists(const std::string& Section) const;
   bool ValueExists(const std::string& Section, const std::string& Ident) const;
 
