@@ -1,6 +1,7 @@
 #include "classlib/Classes.h"
 
 #include <algorithm>
+#include <mutex>
 
 #include "classlib/TypInfo.h"
 
@@ -9,6 +10,12 @@ VD_DEFINE_CLASS(TFiler) {}
 VD_DEFINE_CLASS(TList) {}
 VD_DEFINE_CLASS(TThreadList) {}
 VD_DEFINE_CLASS(TCriticalSection) {}
+
+VD_DEFINE_CLASS(TComponent) {
+  // The name is written in the object header of a form resource, not as a property.
+  C.Property("Name", &TComponent::FName, &TComponent::SetName).Stored(false);
+  C.Property("Tag", &TComponent::FTag, &TComponent::SetTag).Default(0);
+}
 
 namespace {
 constexpr const char* SListIndexError = "List index out of bounds (%d)";
@@ -175,3 +182,236 @@ TList* TThreadList::LockList() {
 }
 
 void TThreadList::UnlockList() { FLock.Release(); }
+
+// ---- TComponent ---------------------------------------------------------------------------------
+
+TComponent::TComponent(TComponent* AOwner) {
+  if (AOwner) AOwner->InsertComponent(this);
+}
+
+// Normally BeforeDestruction has done all of this; here only for a constructor that raised.
+TComponent::~TComponent() {
+  SendFreeNotifications();
+  DestroyComponents();
+  if (FOwner) FOwner->RemoveComponent(this);
+}
+
+void TComponent::BeforeDestruction() {
+  Destroying();
+  BeforeDestroyComponents();
+  SendFreeNotifications();
+  DestroyComponents();
+  if (FOwner) FOwner->RemoveComponent(this);
+  inherited::BeforeDestruction();
+}
+
+void TComponent::Destroying() {
+  if (FComponentState.Contains(csDestroying)) return;
+  IncludeState(csDestroying);
+  for (size_t I = 0; I < FComponents.size(); ++I) FComponents[I]->Destroying();
+}
+
+void TComponent::DestroyComponents() {
+  while (!FComponents.empty()) {
+    TComponent* Last = FComponents.back();
+    Last->Free();  // removes itself from this owner
+    if (!FComponents.empty() && FComponents.back() == Last) FComponents.pop_back();
+  }
+}
+
+TComponent* TComponent::Components(int Index) const {
+  if (Index < 0 || Index >= ComponentCount()) throw EListError(FormatInt(SListIndexError, Index));
+  return FComponents[static_cast<size_t>(Index)];
+}
+
+int TComponent::ComponentIndex() const {
+  if (!FOwner) return -1;
+  auto& List = FOwner->FComponents;
+  return static_cast<int>(std::find(List.begin(), List.end(), this) - List.begin());
+}
+
+void TComponent::SetComponentIndex(int Value) {
+  if (!FOwner) return;
+  auto& List = FOwner->FComponents;
+  int Cur = ComponentIndex();
+  Value = std::clamp(Value, 0, static_cast<int>(List.size()) - 1);
+  if (Cur == Value) return;
+  List.erase(List.begin() + Cur);
+  List.insert(List.begin() + Value, this);
+}
+
+void TComponent::Insert(TComponent* AComponent) {
+  FComponents.push_back(AComponent);
+  AComponent->FOwner = this;
+}
+
+void TComponent::Remove(TComponent* AComponent) {
+  Unlink(FComponents, AComponent);
+  AComponent->FOwner = nullptr;
+}
+
+void TComponent::InsertComponent(TComponent* AComponent) {
+  if (!AComponent || AComponent->FOwner == this) return;
+  ValidateRename(AComponent, std::string(), AComponent->FName);
+  if (AComponent->FOwner) AComponent->FOwner->RemoveComponent(AComponent);
+  Insert(AComponent);
+  if (FComponentState.Contains(csDesigning)) AComponent->SetDesigning(true);
+  Notification(AComponent, opInsert);
+}
+
+void TComponent::RemoveComponent(TComponent* AComponent) {
+  if (!AComponent || AComponent->FOwner != this) return;
+  Notification(AComponent, opRemove);
+  Remove(AComponent);
+}
+
+TComponent* TComponent::FindComponent(const std::string& Name) const {
+  if (Name.empty()) return nullptr;
+  for (TComponent* C : FComponents)
+    if (SameText(C->FName, Name)) return C;
+  return nullptr;
+}
+
+void TComponent::ValidateRename(TComponent* AComponent, const std::string& CurName,
+                                const std::string& NewName) {
+  if (!AComponent || SameText(CurName, NewName)) return;
+  TComponent* Other = FindComponent(NewName);
+  if (Other && Other != AComponent)
+    throw EComponentError("A component named " + NewName + " already exists");
+}
+
+void TComponent::SetName(const std::string& NewName) {
+  if (FName == NewName) return;
+  if (!NewName.empty() && !IsValidIdent(NewName))
+    throw EComponentError("Component name \"" + NewName + "\" is not valid");
+  if (FOwner) FOwner->ValidateRename(this, FName, NewName);
+  ChangeName(NewName);
+}
+
+void TComponent::SetDesigning(bool Value, bool SetChildren) {
+  if (Value) IncludeState(csDesigning);
+  else ExcludeState(csDesigning);
+  if (SetChildren)
+    for (size_t I = 0; I < FComponents.size(); ++I) FComponents[I]->SetDesigning(Value, true);
+}
+
+void TComponent::Loaded() { ExcludeState(csLoading); }
+
+void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
+  if (Operation == opRemove && AComponent) RemoveFreeNotification(AComponent);
+  // Handlers may add or free components: re-read the size every time.
+  for (size_t I = 0; I < FComponents.size(); ++I) FComponents[I]->Notification(AComponent, Operation);
+}
+
+void TComponent::Unlink(std::vector<TComponent*>& List, TComponent* AComponent) {
+  List.erase(std::remove(List.begin(), List.end(), AComponent), List.end());
+}
+
+void TComponent::FreeNotification(TComponent* AComponent) {
+  if (!AComponent || AComponent == this) return;
+  // These already hear of each other through the owner.
+  if ((FOwner && AComponent->FOwner == FOwner) || AComponent->FOwner == this || FOwner == AComponent)
+    return;
+  if (std::find(FFreeNotifies.begin(), FFreeNotifies.end(), AComponent) == FFreeNotifies.end())
+    FFreeNotifies.push_back(AComponent);
+  auto& Other = AComponent->FFreeNotifies;
+  if (std::find(Other.begin(), Other.end(), this) == Other.end()) Other.push_back(this);
+  IncludeState(csFreeNotification);
+  AComponent->IncludeState(csFreeNotification);
+}
+
+void TComponent::RemoveFreeNotification(TComponent* AComponent) {
+  if (!AComponent) return;
+  Unlink(FFreeNotifies, AComponent);
+  Unlink(AComponent->FFreeNotifies, this);
+  if (FFreeNotifies.empty()) ExcludeState(csFreeNotification);
+  if (AComponent->FFreeNotifies.empty()) AComponent->ExcludeState(csFreeNotification);
+}
+
+void TComponent::SendFreeNotifications() {
+  while (!FFreeNotifies.empty()) {
+    TComponent* Linked = FFreeNotifies.back();
+    FFreeNotifies.pop_back();
+    Unlink(Linked->FFreeNotifies, this);
+    if (Linked->FFreeNotifies.empty()) Linked->ExcludeState(csFreeNotification);
+    Linked->Notification(this, opRemove);
+  }
+  ExcludeState(csFreeNotification);
+}
+
+bool TComponent::GetInterface(const IID&, void** Obj) {
+  if (Obj) *Obj = nullptr;
+  return false;
+}
+
+HRESULT TComponent::ComQueryInterface(const IID& Iid, void** Obj) {
+  if (!Obj) return E_POINTER;
+  *Obj = nullptr;
+  if (FVCLComObject) return FVCLComObject->QueryInterface(Iid, Obj);
+  return GetInterface(Iid, Obj) ? S_OK : E_NOINTERFACE;
+}
+
+ULONG TComponent::ComAddRef() { return FVCLComObject ? FVCLComObject->AddRef() : ULONG(-1); }
+
+ULONG TComponent::ComRelease() { return FVCLComObject ? FVCLComObject->Release() : ULONG(-1); }
+
+bool IsValidIdent(const std::string& Ident) {
+  auto Alpha = [](char Ch) { return (Ch >= 'A' && Ch <= 'Z') || (Ch >= 'a' && Ch <= 'z') || Ch == '_'; };
+  if (Ident.empty() || !Alpha(Ident[0])) return false;
+  for (char Ch : Ident)
+    if (!Alpha(Ch) && !(Ch >= '0' && Ch <= '9')) return false;
+  return true;
+}
+
+// ---- Class registry -----------------------------------------------------------------------------
+
+namespace {
+struct TClassRegistry {
+  std::mutex Lock;
+  std::vector<TClass> Classes;
+};
+
+TClassRegistry& Registry() {
+  static TClassRegistry R;
+  return R;
+}
+
+TClass FindRegistered(const std::vector<TClass>& Classes, const std::string& Name) {
+  for (TClass C : Classes)
+    if (SameText(C->ClassName(), Name)) return C;
+  return nullptr;
+}
+}  // namespace
+
+void RegisterClass(TClass AClass) {
+  if (!AClass) return;
+  auto& R = Registry();
+  std::lock_guard Guard(R.Lock);
+  if (TClass Known = FindRegistered(R.Classes, AClass->ClassName())) {
+    if (Known == AClass) return;
+    throw EFilerError("A class named " + AClass->ClassName() + " already exists");
+  }
+  R.Classes.push_back(AClass);
+}
+
+void RegisterClasses(std::initializer_list<TClass> Classes) {
+  for (TClass C : Classes) RegisterClass(C);
+}
+
+void UnRegisterClass(TClass AClass) {
+  auto& R = Registry();
+  std::lock_guard Guard(R.Lock);
+  R.Classes.erase(std::remove(R.Classes.begin(), R.Classes.end(), AClass), R.Classes.end());
+}
+
+TClass GetClass(const std::string& ClassName) {
+  auto& R = Registry();
+  std::lock_guard Guard(R.Lock);
+  return FindRegistered(R.Classes, ClassName);
+}
+
+TClass FindClass(const std::string& ClassName) {
+  TClass C = GetClass(ClassName);
+  if (!C) throw EClassNotFound("Class " + ClassName + " not found");
+  return C;
+}

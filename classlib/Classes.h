@@ -4,14 +4,17 @@
 #pragma once
 
 #include <windows.h>
+#include <unknwn.h>
 
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
 #include "classlib/Streams.h"
 #include "classlib/SyncObjs.h"
 #include "classlib/System.h"
+#include "classlib/TypInfo.h"
 
 VD_DECLARE_EXCEPTION(EListError, Exception);
 VD_DECLARE_EXCEPTION(EStringListError, Exception);
@@ -285,3 +288,154 @@ private:
   TDuplicates FDuplicates = dupIgnore;
   bool FCaseSensitive = false;
 };
+
+// ---- TComponent ---------------------------------------------------------------------------------
+
+enum TComponentStateItem {
+  csLoading,           // its form resource is being read (cleared by Loaded)
+  csReading,           // its properties are being read
+  csWriting,           // its properties are being written
+  csDestroying,        // it is being freed (set on it and everything it owns before anything goes)
+  csDesigning,         // it lives in a designer
+  csAncestor,          // it comes from an inherited form resource
+  csUpdating,          // an inherited form resource is being applied to it
+  csFixups,            // it holds references to other resources still unresolved
+  csFreeNotification,  // it has free-notification links
+  csInline,            // it is a frame embedded in a form
+  csDesignInstance,    // it is the root of a designer
+};
+VD_ENUM_INFO(TComponentStateItem, "csLoading", "csReading", "csWriting", "csDestroying",
+             "csDesigning", "csAncestor", "csUpdating", "csFixups", "csFreeNotification", "csInline",
+             "csDesignInstance")
+using TComponentState = TSet<TComponentStateItem>;
+
+enum TOperation { opInsert, opRemove };
+VD_ENUM_INFO(TOperation, "opInsert", "opRemove")
+
+// A component: owned by its Owner, which frees it; named (a unique identifier among the
+// components of one owner, or empty); notified when components it cares about come or go.
+//
+// Notification(AComponent, Operation) reaches a component
+//   - when AComponent is inserted into or removed from it (its owner), and through the owner's
+//     Notification every component it owns (so siblings learn about each other);
+//   - when AComponent, linked to it by FreeNotification, is freed (opRemove).
+//
+// Free() destroys it in this order, all while every object is still whole:
+//   1. Destroying(): csDestroying is set on it and, recursively, on everything it owns;
+//   2. BeforeDestroyComponents(): a windowed control destroys its window here, while its owned
+//      components are alive but marked csDestroying;
+//   3. every component linked by FreeNotification gets Notification(this, opRemove);
+//   4. the owned components are freed, last first (each one removes itself from this owner);
+//   5. it removes itself from its own owner (which notifies the owner and its other components);
+// then the C++ destructors run. Never delete a component: its destructor is protected.
+class TComponent : public TPersistent {
+  VD_CLASS(TComponent, TPersistent);
+
+public:
+  using TCreateArg = TComponent*;
+
+  explicit TComponent(TComponent* AOwner);
+  void BeforeDestruction() override;
+
+  TComponent* Owner() const noexcept { return FOwner; }
+  int ComponentCount() const noexcept { return static_cast<int>(FComponents.size()); }
+  TComponent* Components(int Index) const;  // EListError when out of range
+  // The position in its owner's list (-1 without owner).
+  int ComponentIndex() const;
+  void SetComponentIndex(int Value);
+  // Takes AComponent over (from its former owner, if any). EComponentError when its name is
+  // already taken here.
+  void InsertComponent(TComponent* AComponent);
+  void RemoveComponent(TComponent* AComponent);
+  // The owned component named Name, compared without regard to case; nil for "" or none.
+  TComponent* FindComponent(const std::string& Name) const;
+  // Frees every owned component, last first.
+  void DestroyComponents();
+
+  const std::string& Name() const noexcept { return FName; }
+  // Validates and renames: EComponentError "Component name "X" is not valid" for a name that is
+  // not an identifier, "A component named X already exists" when the owner holds another one.
+  virtual void SetName(const std::string& NewName);
+  int Tag() const noexcept { return FTag; }
+  void SetTag(int Value) noexcept { FTag = Value; }
+
+  TComponentState ComponentState() const noexcept { return FComponentState; }
+  // Marks it (and, when SetChildren, everything it owns) as living in a designer or not.
+  void SetDesigning(bool Value, bool SetChildren = true);
+
+  // Links AComponent so that it gets Notification(this, opRemove) when this one is freed, and
+  // this one the same when AComponent is freed. Components of one owner need no link.
+  void FreeNotification(TComponent* AComponent);
+  void RemoveFreeNotification(TComponent* AComponent);
+
+  // Sets csDestroying on it and everything it owns (once).
+  void Destroying();
+
+  std::string GetNamePath() override { return FName; }
+  TPersistent* GetOwner() override { return FOwner; }
+
+  // The COM object this component serves (not owned; nil when none). While it is set, the
+  // Com* helpers below forward reference counting and interface queries to it.
+  IUnknown* VCLComObject() const noexcept { return FVCLComObject; }
+  void SetVCLComObject(IUnknown* Value) noexcept { FVCLComObject = Value; }
+  // An interface this component implements itself: set *Obj (with ComAddRef) and return true.
+  // The base implements none.
+  virtual bool GetInterface(const IID& Iid, void** Obj);
+  // IUnknown for interfaces a component implements: forwarded to VCLComObject when set;
+  // otherwise QueryInterface asks GetInterface and there is no reference counting (-1).
+  HRESULT ComQueryInterface(const IID& Iid, void** Obj);
+  ULONG ComAddRef();
+  ULONG ComRelease();
+
+protected:
+  ~TComponent() override;
+
+  virtual void Notification(TComponent* AComponent, TOperation Operation);
+  // Called by form-resource readers once everything is read; clears csLoading.
+  virtual void Loaded();
+  virtual void BeforeDestroyComponents() {}
+  // Raises when the owner already holds a component named NewName (other than AComponent).
+  virtual void ValidateRename(TComponent* AComponent, const std::string& CurName,
+                              const std::string& NewName);
+  // Stores the name without checks.
+  void ChangeName(const std::string& NewName) { FName = NewName; }
+  void IncludeState(TComponentStateItem Item) noexcept { FComponentState.Include(Item); }
+  void ExcludeState(TComponentStateItem Item) noexcept { FComponentState.Exclude(Item); }
+
+  friend class TReader;
+  friend class TWriter;
+
+private:
+  void Insert(TComponent* AComponent);
+  void Remove(TComponent* AComponent);
+  void SendFreeNotifications();
+  static void Unlink(std::vector<TComponent*>& List, TComponent* AComponent);
+
+  TComponent* FOwner = nullptr;
+  std::string FName;
+  int FTag = 0;
+  std::vector<TComponent*> FComponents;
+  std::vector<TComponent*> FFreeNotifies;
+  TComponentState FComponentState;
+  IUnknown* FVCLComObject = nullptr;
+};
+
+using TComponentClass = TClassRef<TComponent>;
+using TPersistentClass = TClassRef<TPersistent>;
+
+// True for a Pascal identifier: a letter or '_', then letters, digits or '_'.
+bool IsValidIdent(const std::string& Ident);
+
+// ---- Class registry -----------------------------------------------------------------------------
+// Classes that form resources and by-name lookups may create. Names compare without regard to
+// case. Registering a class again does nothing; another class of a registered name raises
+// EFilerError "A class named X already exists".
+
+#undef RegisterClass  // the Win32 macro; call RegisterClassA for window classes
+void RegisterClass(TClass AClass);
+void RegisterClasses(std::initializer_list<TClass> Classes);
+void UnRegisterClass(TClass AClass);
+// nil when the name is not registered.
+TClass GetClass(const std::string& ClassName);
+// EClassNotFound "Class X not found" when the name is not registered.
+TClass FindClass(const std::string& ClassName);
