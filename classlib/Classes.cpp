@@ -11,6 +11,10 @@ VD_DEFINE_CLASS(TList) {}
 VD_DEFINE_CLASS(TThreadList) {}
 VD_DEFINE_CLASS(TCriticalSection) {}
 
+VD_DEFINE_CLASS(TCollectionItem) {}
+VD_DEFINE_CLASS(TCollection) {}
+VD_DEFINE_CLASS(TOwnedCollection) {}
+
 VD_DEFINE_CLASS(TComponent) {
   // The name is written in the object header of a form resource, not as a property.
   C.Property("Name", &TComponent::FName, &TComponent::SetName).Stored(false);
@@ -22,6 +26,10 @@ constexpr const char* SListIndexError = "List index out of bounds (%d)";
 constexpr const char* SListCapacityError = "List capacity out of bounds (%d)";
 constexpr const char* SListCountError = "List count out of bounds (%d)";
 constexpr const char* SDuplicateItem = "List does not allow duplicates";
+
+template <class T> void EraseAll(std::vector<T*>& List, const T* Item) {
+  List.erase(std::remove(List.begin(), List.end(), Item), List.end());
+}
 
 std::string FormatInt(const char* Msg, int Data) {
   std::string S = Msg;
@@ -304,7 +312,7 @@ void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
 }
 
 void TComponent::Unlink(std::vector<TComponent*>& List, TComponent* AComponent) {
-  List.erase(std::remove(List.begin(), List.end(), AComponent), List.end());
+  EraseAll(List, static_cast<const TComponent*>(AComponent));
 }
 
 void TComponent::FreeNotification(TComponent* AComponent) {
@@ -414,4 +422,169 @@ TClass FindClass(const std::string& ClassName) {
   TClass C = GetClass(ClassName);
   if (!C) throw EClassNotFound("Class " + ClassName + " not found");
   return C;
+}
+
+// ---- TCollectionItem ----------------------------------------------------------------------------
+
+// Enters the collection quietly; AfterConstruction announces it once the item is whole.
+TCollectionItem::TCollectionItem(TCollection* Collection) {
+  if (Collection) Collection->InsertItem(this);
+}
+
+// Only reached with a collection when the item was not freed (a constructor that raised).
+TCollectionItem::~TCollectionItem() {
+  if (FCollection) EraseAll(FCollection->FItems, static_cast<const TCollectionItem*>(this));
+}
+
+void TCollectionItem::AfterConstruction() {
+  inherited::AfterConstruction();
+  if (FCollection) {
+    FCollection->Notify(this, cnAdded);
+    FCollection->Changed();
+  }
+}
+
+void TCollectionItem::BeforeDestruction() {
+  if (FCollection) FCollection->RemoveItem(this, cnDeleting);
+  inherited::BeforeDestruction();
+}
+
+void TCollectionItem::SetCollection(TCollection* Value) {
+  if (Value == FCollection) return;
+  if (FCollection) FCollection->RemoveItem(this, cnExtracting);
+  if (Value) {
+    Value->InsertItem(this);
+    Value->Notify(this, cnAdded);
+    Value->Changed();
+  }
+}
+
+int TCollectionItem::Index() const {
+  if (!FCollection) return -1;
+  auto& Items = FCollection->FItems;
+  return static_cast<int>(std::find(Items.begin(), Items.end(), this) - Items.begin());
+}
+
+void TCollectionItem::SetIndex(int Value) {
+  int Cur = Index();
+  if (Cur < 0 || Value < 0 || Value == Cur) return;
+  auto& Items = FCollection->FItems;
+  Value = std::min(Value, static_cast<int>(Items.size()) - 1);
+  Items.erase(Items.begin() + Cur);
+  Items.insert(Items.begin() + Value, this);
+  Changed(true);
+}
+
+void TCollectionItem::Changed(bool AllItems) {
+  if (FCollection && FCollection->FUpdateCount == 0) FCollection->Update(AllItems ? nullptr : this);
+}
+
+std::string TCollectionItem::GetNamePath() {
+  if (!FCollection) return ClassName();
+  return FCollection->GetNamePath() + "[" + std::to_string(Index()) + "]";
+}
+
+TPersistent* TCollectionItem::GetOwner() { return FCollection; }
+
+// ---- TCollection --------------------------------------------------------------------------------
+
+TCollection::TCollection(TCollectionItemClass ItemClass) : FItemClass(ItemClass) {}
+
+TCollection::~TCollection() {
+  std::vector<TCollectionItem*> Items;
+  Items.swap(FItems);
+  for (TCollectionItem* Item : Items) {
+    Item->FCollection = nullptr;
+    Item->Free();
+  }
+}
+
+void TCollection::BeforeDestruction() {
+  Clear();
+  inherited::BeforeDestruction();
+}
+
+void TCollection::InsertItem(TCollectionItem* Item) {
+  FItems.push_back(Item);
+  Item->FCollection = this;
+  Item->FID = FNextID++;
+}
+
+void TCollection::RemoveItem(TCollectionItem* Item, TCollectionNotification Action) {
+  Notify(Item, Action);
+  EraseAll(FItems, static_cast<const TCollectionItem*>(Item));
+  Item->FCollection = nullptr;
+  Changed();
+}
+
+TCollectionItem* TCollection::Add() { return FItemClass.Create(this); }
+
+TCollectionItem* TCollection::Insert(int Index) {
+  TCollectionItem* Item = Add();
+  Item->SetIndex(Index);
+  return Item;
+}
+
+void TCollection::Delete(int Index) { Items(Index)->Free(); }
+
+void TCollection::Clear() {
+  if (FItems.empty()) return;
+  BeginUpdate();
+  try {
+    while (!FItems.empty()) FItems.back()->Free();
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+void TCollection::BeginUpdate() { ++FUpdateCount; }
+
+void TCollection::EndUpdate() {
+  if (FUpdateCount > 0 && --FUpdateCount == 0) Changed();
+}
+
+void TCollection::Changed() {
+  if (FUpdateCount == 0) Update(nullptr);
+}
+
+TCollectionItem* TCollection::Items(int Index) const {
+  if (Index < 0 || Index >= Count()) throw EListError(FormatInt(SListIndexError, Index));
+  return FItems[static_cast<size_t>(Index)];
+}
+
+TCollectionItem* TCollection::FindItemID(int ID) const {
+  for (TCollectionItem* Item : FItems)
+    if (Item->FID == ID) return Item;
+  return nullptr;
+}
+
+void TCollection::Assign(TPersistent* Source) {
+  auto* Src = dynamic_cast<TCollection*>(Source);
+  if (!Src) {
+    inherited::Assign(Source);
+    return;
+  }
+  if (Src == this) return;
+  BeginUpdate();
+  try {
+    Clear();
+    for (TCollectionItem* Item : Src->FItems) Add()->Assign(Item);
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+std::string TCollection::GetNamePath() {
+  TPersistent* Owner = GetOwner();
+  if (!Owner) return ClassName();
+  std::string Path = Owner->GetNamePath();
+  for (PPropInfo P : GetPropList(Owner)) {
+    if (P->Kind() == tkClass && GetObjectProp(Owner, P) == this)
+      return Path.empty() ? P->Name : Path + "." + P->Name;
+  }
+  return ClassName();
 }

@@ -439,3 +439,109 @@ void UnRegisterClass(TClass AClass);
 TClass GetClass(const std::string& ClassName);
 // EClassNotFound "Class X not found" when the name is not registered.
 TClass FindClass(const std::string& ClassName);
+
+// ---- TCollection --------------------------------------------------------------------------------
+
+class TCollection;
+
+// An item of a collection. Create items with TCollection::Add / Insert (or T::Create(Collection));
+// free them with Free(), which takes them out of their collection.
+class TCollectionItem : public TPersistent {
+  VD_CLASS(TCollectionItem, TPersistent);
+
+public:
+  using TCreateArg = TCollection*;
+
+  explicit TCollectionItem(TCollection* Collection);
+  void AfterConstruction() override;
+  void BeforeDestruction() override;
+
+  TCollection* Collection() const noexcept { return FCollection; }
+  // Moves the item to another collection (nil: to none).
+  void SetCollection(TCollection* Value);
+  // A number unique within the collection, kept when the item moves inside it.
+  int ID() const noexcept { return FID; }
+  int Index() const;
+  virtual void SetIndex(int Value);
+  // What editors show for the item; the base: the class name.
+  virtual std::string GetDisplayName() const { return ClassName(); }
+  virtual void SetDisplayName(const std::string& Value) { Changed(false); }
+  std::string DisplayName() const { return GetDisplayName(); }
+  // "Owner.Property[Index]".
+  std::string GetNamePath() override;
+  TPersistent* GetOwner() override;
+
+protected:
+  ~TCollectionItem() override;
+  // Tells the collection that this item (AllItems: every item) changed.
+  void Changed(bool AllItems);
+
+private:
+  friend class TCollection;
+  TCollection* FCollection = nullptr;
+  int FID = 0;
+};
+using TCollectionItemClass = TClassRef<TCollectionItem>;
+
+enum TCollectionNotification { cnAdded, cnExtracting, cnDeleting };
+VD_ENUM_INFO(TCollectionNotification, "cnAdded", "cnExtracting", "cnDeleting")
+
+// An owned list of items of one item class. Changes end in the virtual Update (item or nil for
+// all), held back while updates are open.
+class TCollection : public TPersistent {
+  VD_CLASS(TCollection, TPersistent);
+
+public:
+  explicit TCollection(TCollectionItemClass ItemClass);
+  ~TCollection() override;
+  void BeforeDestruction() override;
+
+  TCollectionItem* Add();
+  TCollectionItem* Insert(int Index);
+  void Delete(int Index);
+  void Clear();
+  void BeginUpdate();
+  void EndUpdate();
+  int UpdateCount() const noexcept { return FUpdateCount; }
+
+  int Count() const noexcept { return static_cast<int>(FItems.size()); }
+  TCollectionItem* Items(int Index) const;  // EListError when out of range
+  TCollectionItem* GetItem(int Index) const { return Items(Index); }
+  void SetItem(int Index, TCollectionItem* Value) { Items(Index)->Assign(Value); }
+  TCollectionItem* FindItemID(int ID) const;
+  TCollectionItemClass ItemClass() const noexcept { return FItemClass; }
+
+  // From another collection: its items, each copied with Assign into a new item.
+  void Assign(TPersistent* Source) override;
+  // The owner's path and the name of the owner's property that holds this collection.
+  std::string GetNamePath() override;
+
+protected:
+  virtual void Update(TCollectionItem* Item) {}
+  // Added: after the item entered; Extracting / Deleting: before it leaves.
+  virtual void Notify(TCollectionItem* Item, TCollectionNotification Action) {}
+  void Changed();
+
+private:
+  friend class TCollectionItem;
+  void InsertItem(TCollectionItem* Item);
+  void RemoveItem(TCollectionItem* Item, TCollectionNotification Action);
+
+  TCollectionItemClass FItemClass;
+  std::vector<TCollectionItem*> FItems;
+  int FUpdateCount = 0;
+  int FNextID = 0;
+};
+
+// A collection that names its owner (for property editors and name paths).
+class TOwnedCollection : public TCollection {
+  VD_CLASS(TOwnedCollection, TCollection);
+
+public:
+  TOwnedCollection(TPersistent* AOwner, TCollectionItemClass ItemClass)
+      : TCollection(ItemClass), FOwner(AOwner) {}
+  TPersistent* GetOwner() override { return FOwner; }
+
+private:
+  TPersistent* FOwner;
+};
