@@ -2,8 +2,9 @@
 // logging every application message it receives. Used by the tests and the demo.
 //
 //   Veldrane.exe [--config <file> | --datadir <folder>] [--install] [--masks "*.tmp;*.bak"] [--hex]
-//                [--visible] [--log <file>] [--ready-event <name>] [--quit-event <name>]
-//                [--timeout <seconds>]
+//                [--visible] [--log <file>] [--ready-event <name>] [--ready-file <file>]
+//                [--quit-event <name>] [--timeout <seconds>]
+//   Veldrane.exe --stop [--quit-event <name>]     asks a running stand-in to quit
 #include <windows.h>
 
 #include <cstdio>
@@ -30,6 +31,8 @@ struct Options {
   bool visible = false;
   std::string logFile;
   std::string readyEvent = "VeldraneStandIn.Ready";
+  std::string readyFile;  // created once the window is published, for callers that cannot wait on events
+  bool stop = false;
   std::string quitEvent = "VeldraneStandIn.Quit";
   DWORD timeoutMs = 600 * 1000;
 };
@@ -37,8 +40,9 @@ struct Options {
 void Usage() {
   std::fprintf(stderr,
                "usage: Veldrane.exe [--config <file> | --datadir <folder>] [--install] [--masks \"*.tmp;*.bak\"]\n"
-               "                    [--hex] [--visible] [--log <file>] [--ready-event <name>]\n"
-               "                    [--quit-event <name>] [--timeout <seconds>, 0 = none]\n");
+               "                    [--hex] [--visible] [--log <file>] [--ready-event <name>] [--ready-file <file>]\n"
+               "                    [--quit-event <name>] [--timeout <seconds>, 0 = none]\n"
+               "       Veldrane.exe --stop [--quit-event <name>]\n");
 }
 
 bool ParseOptions(int argc, char** argv, Options& o) {
@@ -68,6 +72,10 @@ bool ParseOptions(int argc, char** argv, Options& o) {
       if (!value(o.logFile)) return false;
     } else if (a == "--ready-event") {
       if (!value(o.readyEvent)) return false;
+    } else if (a == "--ready-file") {
+      if (!value(o.readyFile)) return false;
+    } else if (a == "--stop") {
+      o.stop = true;
     } else if (a == "--quit-event") {
       if (!value(o.quitEvent)) return false;
     } else if (a == "--timeout") {
@@ -213,10 +221,15 @@ int Run(const Options& o) {
   WriteWindow(configFile, wnd, o.hex);
   std::fprintf(stderr, "Veldrane: window %p, config %s\n", static_cast<void*>(wnd), configFile.c_str());
   SetEvent(ready.get());
+  if (!o.readyFile.empty()) {
+    ScopedFileHandle marker(
+        CreateFileA(o.readyFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  }
 
   RunUntilQuit(quit.get(), o.timeoutMs);
 
   if (IsWindow(wnd)) DestroyWindow(wnd);
+  if (!o.readyFile.empty()) DeleteFileA(o.readyFile.c_str());
   try {
     TIniFile(configFile).WriteString(kSectionGeneral, kKeyMainWindow, "0");
   } catch (const Exception&) {
@@ -233,6 +246,15 @@ int main(int argc, char** argv) {
   if (!ParseOptions(argc, argv, o)) {
     Usage();
     return 2;
+  }
+  if (o.stop) {
+    ScopedKernelHandle quit(OpenEventA(EVENT_MODIFY_STATE, FALSE, o.quitEvent.c_str()));
+    if (!quit) {
+      std::fprintf(stderr, "Veldrane: no stand-in is waiting on %s\n", o.quitEvent.c_str());
+      return 1;
+    }
+    SetEvent(quit.get());
+    return 0;
   }
   try {
     return Run(o);
