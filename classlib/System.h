@@ -215,18 +215,23 @@ public:
   explicit operator bool() const noexcept { return FClass != nullptr; }
   const TMetaClass* operator->() const noexcept { return FClass; }
 
+  // The virtual constructor (TMetaClass::CreateInstance); EInvalidOperation for a nil reference.
   TBase* Create() const
     requires std::is_void_v<typename TBase::TCreateArg>
   {
-    return static_cast<TBase*>(FClass->CreateInstance(nullptr));
+    return dynamic_cast<TBase*>(Checked()->CreateInstance(nullptr));
   }
   template <class A = typename TBase::TCreateArg>
     requires(!std::is_void_v<A>)
   TBase* Create(A Arg) const {
-    return dynamic_cast<TBase*>(FClass->CreateInstance(Arg));
+    return dynamic_cast<TBase*>(Checked()->CreateInstance(Arg));
   }
 
 private:
+  TClass Checked() const {
+    if (!FClass) throw EInvalidOperation("Cannot create an object through a nil class reference");
+    return FClass;
+  }
   TClass FClass = nullptr;
 };
 
@@ -338,6 +343,12 @@ template <class C, class... A> struct TMemberTraits<void (C::*)(A...)> {
   using TClassType = C;
   using TEventType = TEvent<A...>;
 };
+template <class C, class... A>
+struct TMemberTraits<void (C::*)(A...) const> : TMemberTraits<void (C::*)(A...)> {};
+template <class C, class... A>
+struct TMemberTraits<void (C::*)(A...) noexcept> : TMemberTraits<void (C::*)(A...)> {};
+template <class C, class... A>
+struct TMemberTraits<void (C::*)(A...) const noexcept> : TMemberTraits<void (C::*)(A...)> {};
 }  // namespace system_detail
 
 // The event for method M of Obj; the event type follows from M's parameters.
