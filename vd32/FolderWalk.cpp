@@ -5,9 +5,26 @@
 #include "classlib/ScopedHandles.h"
 #include "classlib/SysUtils.h"
 
+namespace {
+// Newer systems can leave out the 8.3 alias and fetch in larger batches; older ones refuse the
+// request, and the plain search is used from then on.
+constexpr FINDEX_INFO_LEVELS kInfoBasic = static_cast<FINDEX_INFO_LEVELS>(1);  // FindExInfoBasic
+constexpr DWORD kLargeFetch = 2;                                                  // FIND_FIRST_EX_LARGE_FETCH
+
+HANDLE FindFirst(const std::string& Pattern, WIN32_FIND_DATAA& Data) {
+  static bool basicRefused = false;
+  if (!basicRefused) {
+    HANDLE h = FindFirstFileExA(Pattern.c_str(), kInfoBasic, &Data, FindExSearchNameMatch, nullptr, kLargeFetch);
+    if (h != INVALID_HANDLE_VALUE || GetLastError() != ERROR_INVALID_PARAMETER) return h;
+    basicRefused = true;
+  }
+  return FindFirstFileA(Pattern.c_str(), &Data);
+}
+}  // namespace
+
 void Win32FolderSource::Enumerate(const std::string& Folder, const EntryVisitor& Visit) {
   WIN32_FIND_DATAA data;
-  ScopedFindHandle find(FindFirstFileA((Folder + "*.*").c_str(), &data));
+  ScopedFindHandle find(FindFirst(Folder + "*", data));  // the same entries as "*.*"
   if (!find) return;
   do {
     Visit(data.cFileName, data.dwFileAttributes);

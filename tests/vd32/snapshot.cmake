@@ -37,3 +37,8 @@ target_compile_definitions(vd32_program_test PRIVATE VD_FIXTURES_DIR="${CMAKE_BI
 if(VD_ARCH STREQUAL "x86_64")
   set_tests_properties(vd32_program_test PROPERTIES FIXTURES_REQUIRED vd32_fixtures)
 endif()
+
+# The walk benchmark's program (bench/vd32_bench.sh runs it; not a test).
+add_executable(vd32_walk_bench EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/bench/vd32_walk_bench.cpp literal_walk.cpp)
+target_include_directories(vd32_walk_bench PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(vd32_walk_bench PRIVATE vd32snapshot)
