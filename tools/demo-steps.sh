@@ -1,0 +1,106 @@
+#!/usr/bin/env bash
+# The narrated demo; runs inside tools/wine-session.sh (WINEPREFIX, DISPLAY and wineserver are set up).
+# Usage: demo-steps.sh <x86_64 build dir>
+set -euo pipefail
+bin=$1
+WINE=/usr/lib/wine/wine64
+prefix_c="$WINEPREFIX/drive_c"
+install="$prefix_c/Veldrane"
+data="$install/Data"
+snap="$data/VDSysSnap.dat"
+config="$data/VDConfig.dat"
+app_paths='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\App Paths\Veldrane.exe'
+
+say()  { printf '\n\033[1m== %s\033[0m\n' "$*"; }
+note() { printf '   %s\n' "$*"; }
+fail() { printf '\nDEMO FAILED: %s\n' "$*" >&2; exit 1; }
+run()  { "$WINE" "$@" </dev/null; }
+snap_date() { tr -d '\r' <"$config" | sed -n 's/^vdSnapDate=//p'; }
+
+say "What runs here"
+note "The deliverables are 32-bit (i686): build/i686 holds VD32.exe and VDMon.dll as shipped."
+note "This machine's kernel cannot run 32-bit code, so the demo runs the x86_64 builds of the same sources"
+note "under wine64, in a private prefix ($WINEPREFIX)."
+note "Drives in the prefix: C: fixed, D: CD-ROM with a small tree, E: CD-ROM with no disc, M: floppy,"
+note "Z: (the Linux root) a network drive, so nothing walks the host."
+
+say "Installing the product into the prefix"
+rm -rf "$install"
+mkdir -p "$data"
+cp "$bin/vd32/VD32.exe" "$bin/vdmon/VDMon.dll" "$bin/standins/Veldrane.exe" "$bin/vdmon/vdmon-check.exe" "$install/"
+run reg add "$app_paths" /ve /d 'C:\Veldrane\Veldrane.exe' /f >/dev/null
+note "C:\\Veldrane\\ holds VD32.exe, VDMon.dll and the stand-in main program Veldrane.exe;"
+note "App Paths\\Veldrane.exe = C:\\Veldrane\\Veldrane.exe, so the install directory is C:\\Veldrane\\"
+cdrom="$(dirname "$WINEPREFIX")/fixtures/cdrom-d"
+rm -rf "$cdrom"; mkdir -p "$cdrom/Setup/Docs" "$cdrom/Tools"
+echo readme >"$cdrom/Setup/readme.txt"
+note "D: (CD-ROM) holds Setup\\, Setup\\Docs\\ and Tools\\"
+
+say "VD32 /SVC on a fresh install: no snapshot yet, so one is due"
+run "$install/VD32.exe" /SVC || fail "VD32 /SVC exited with $?"
+[ -s "$snap" ] || fail "no snapshot was written"
+lines=$(wc -l <"$snap")
+note "VDSysSnap.dat: $lines lines, every one ending in CR LF; the first ones:"
+head -n 4 "$snap" | tr -d '\r' | sed 's/^/     /'
+note "the lines of D: (each folder below a root appears twice, from its parent's list and its own walk):"
+grep -a '^D:' "$snap" | tr -d '\r' | sed 's/^/     /'
+[ "$(grep -a '^E:' "$snap" | tr -d '\r')" = 'E:\' ] || fail "E: (no disc) must contribute exactly its root line"
+note "E: has no disc: it contributes only its root line E:\\"
+grep -aqE '^(Z|M):' "$snap" && fail "network and floppy drives must not be listed"
+[ "$(grep -ac $'\r$' "$snap")" -eq "$lines" ] || fail "a line does not end in CR LF"
+first_date=$(snap_date)
+[ -n "$first_date" ] || fail "vdSnapDate was not written"
+note "[CLEANER] vdSnapDate = $first_date"
+
+say "VD32 /SVC again at once: the snapshot is less than three days old, so it is not taken again"
+sum=$(md5sum <"$snap"); sleep 1
+run "$install/VD32.exe" /SVC || fail "VD32 /SVC exited with $?"
+[ "$(md5sum <"$snap")" = "$sum" ] || fail "the snapshot was rewritten although it was not due"
+note "VDSysSnap.dat unchanged; vdSnapDate = $(snap_date) (every /SVC run records its time)"
+
+say "vdSnapDate set four days back: the snapshot is due again"
+old=$(LC_ALL=C date -d '4 days ago' '+%-m/%-d/%Y %-I:%M:%S %p')
+sed -i "s|^vdSnapDate=.*|vdSnapDate=$old\r|" "$config"
+note "vdSnapDate = $old"
+rm -f "$snap.mark"; touch -d '1 hour ago' "$snap"; before=$(stat -c %Y "$snap")
+run "$install/VD32.exe" /SVC || fail "VD32 /SVC exited with $?"
+[ "$(stat -c %Y "$snap")" -gt "$before" ] || fail "the snapshot was not taken again"
+note "VDSysSnap.dat rewritten ($(wc -l <"$snap") lines); vdSnapDate = $(snap_date)"
+
+say "VD32 without the switch: nothing happens"
+sum=$(md5sum <"$snap"); cfg=$(md5sum <"$config")
+run "$install/VD32.exe" || fail "VD32 exited with $?"
+[ "$(md5sum <"$snap")" = "$sum" ] && [ "$(md5sum <"$config")" = "$cfg" ] || fail "VD32 without /SVC changed a file"
+note "exit code 0; neither VDSysSnap.dat nor VDConfig.dat changed"
+
+say "VDMon: the stand-in main program runs, [Extensions] holds *.tmp and *.bak"
+mkdir -p "$prefix_c/Demo/clean/docs" "$prefix_c/Demo/dirty/docs/old"
+echo a >"$prefix_c/Demo/clean/docs/letter.txt"
+echo a >"$prefix_c/Demo/dirty/docs/letter.txt"
+echo b >"$prefix_c/Demo/dirty/docs/old/letter.bak"
+log="$install/monitor.log"; ready="$install/monitor.ready"
+rm -f "$log" "$ready"
+"$WINE" "$install/Veldrane.exe" --masks '*.tmp;*.bak' --log 'C:\Veldrane\monitor.log' \
+        --ready-file 'C:\Veldrane\monitor.ready' --timeout 120 </dev/null >/dev/null 2>&1 &
+standin=$!
+trap 'kill $standin 2>/dev/null || true' EXIT
+for _ in $(seq 100); do [ -f "$ready" ] && break; sleep 0.1; done
+[ -f "$ready" ] || fail "the stand-in main program did not start"
+note "Veldrane.exe (stand-in) publishes its window as [GENERAL] WND = $(tr -d '\r' <"$config" | sed -n 's/^WND=//p')"
+check() {  # check <folder> <expected verdict> <expected messages>
+  local before verdict got
+  before=$(wc -l <"$log")
+  verdict=$(run "$install/vdmon-check.exe" --dll 'C:\Veldrane\VDMon.dll' "$1" | tr -d '\r') || true
+  got=$(tail -n +"$((before + 1))" "$log" | tr -d '\r' | awk '{print $1}' | paste -sd' ')
+  note "isFolderClean(\"$1\") -> $verdict; the main window received: $got"
+  tail -n +"$((before + 1))" "$log" | tr -d '\r' | sed 's/^/       /'
+  [ "$verdict" = "$2" ] || fail "expected $2"
+  [ "$got" = "$3" ] || fail "expected the messages $3"
+}
+check 'C:\Demo\clean' CLEAN "3010 1324"
+check 'C:\Demo\dirty' DIRTY "3010 1044 1324"
+run "$install/Veldrane.exe" --stop >/dev/null 2>&1 || true
+wait "$standin" 2>/dev/null || true
+trap - EXIT
+
+say "Demo finished: every step showed what it should"
