@@ -8,7 +8,11 @@ namespace {
   RaisePropError("Invalid property type: " + P->Name + " is of type " + P->PropType->Name);
 }
 
-void CheckKind(PPropInfo P, std::initializer_list<TTypeKind> Kinds) {
+// The property must be of one of Kinds and belong to Instance's class.
+void CheckKind(TObject* Instance, PPropInfo P, std::initializer_list<TTypeKind> Kinds) {
+  if (!Instance || !Instance->InheritsFrom(P->DeclaringClass))
+    RaisePropError("Property " + P->Name + " does not belong to " +
+                   (Instance ? Instance->ClassName() : std::string("nil")));
   for (TTypeKind K : Kinds)
     if (P->Kind() == K) return;
   RaiseWrongKind(P);
@@ -96,41 +100,41 @@ PPropInfo FindPropInfo(const TObject* Instance, const std::string& PropName) {
 // ---- Ordinal, enumeration, set ------------------------------------------------------------------
 
 int64_t GetOrdProp(TObject* Instance, PPropInfo P) {
-  CheckKind(P, {tkInteger, tkChar, tkEnumeration, tkSet, tkInt64});
+  CheckKind(Instance, P, {tkInteger, tkChar, tkEnumeration, tkSet, tkInt64});
   return P->Access->GetOrd(Instance);
 }
 
 void SetOrdProp(TObject* Instance, PPropInfo P, int64_t Value) {
-  CheckKind(P, {tkInteger, tkChar, tkEnumeration, tkSet, tkInt64});
+  CheckKind(Instance, P, {tkInteger, tkChar, tkEnumeration, tkSet, tkInt64});
   CheckWritable(P);
   CheckRange(P, Value);
   P->Access->SetOrd(Instance, Value);
 }
 
 std::string GetEnumProp(TObject* Instance, PPropInfo P) {
-  CheckKind(P, {tkEnumeration});
+  CheckKind(Instance, P, {tkEnumeration});
   return P->PropType->EnumName(P->Access->GetOrd(Instance));
 }
 
 void SetEnumProp(TObject* Instance, PPropInfo P, const std::string& Value) {
-  CheckKind(P, {tkEnumeration});
+  CheckKind(Instance, P, {tkEnumeration});
   int64_t V = P->PropType->EnumValue(Value);
   if (V < 0) RaisePropError("Invalid enumeration name " + Value + " for property " + P->Name);
   SetOrdProp(Instance, P, V);
 }
 
 std::string GetSetProp(TObject* Instance, PPropInfo P, bool Brackets) {
-  CheckKind(P, {tkSet});
+  CheckKind(Instance, P, {tkSet});
   return SetToString(P->PropType, P->Access->GetOrd(Instance), Brackets);
 }
 
 void SetSetProp(TObject* Instance, PPropInfo P, const std::string& Value) {
-  CheckKind(P, {tkSet});
+  CheckKind(Instance, P, {tkSet});
   SetOrdProp(Instance, P, StringToSet(P->PropType, Value));
 }
 
 int64_t GetInt64Prop(TObject* Instance, PPropInfo P) {
-  CheckKind(P, {tkInt64, tkInteger, tkChar, tkEnumeration, tkSet});
+  CheckKind(Instance, P, {tkInt64, tkInteger, tkChar, tkEnumeration, tkSet});
   return P->Access->GetOrd(Instance);
 }
 
@@ -139,45 +143,45 @@ void SetInt64Prop(TObject* Instance, PPropInfo P, int64_t Value) { SetOrdProp(In
 // ---- Other kinds --------------------------------------------------------------------------------
 
 std::string GetStrProp(TObject* Instance, PPropInfo P) {
-  CheckKind(P, {tkString});
+  CheckKind(Instance, P, {tkString});
   return P->Access->GetStr(Instance);
 }
 
 void SetStrProp(TObject* Instance, PPropInfo P, const std::string& Value) {
-  CheckKind(P, {tkString});
+  CheckKind(Instance, P, {tkString});
   CheckWritable(P);
   P->Access->SetStr(Instance, Value);
 }
 
 long double GetFloatProp(TObject* Instance, PPropInfo P) {
-  CheckKind(P, {tkFloat});
+  CheckKind(Instance, P, {tkFloat});
   return P->Access->GetFloat(Instance);
 }
 
 void SetFloatProp(TObject* Instance, PPropInfo P, long double Value) {
-  CheckKind(P, {tkFloat});
+  CheckKind(Instance, P, {tkFloat});
   CheckWritable(P);
   P->Access->SetFloat(Instance, Value);
 }
 
 TObject* GetObjectProp(TObject* Instance, PPropInfo P) {
-  CheckKind(P, {tkClass});
+  CheckKind(Instance, P, {tkClass});
   return P->Access->GetObject(Instance);
 }
 
 void SetObjectProp(TObject* Instance, PPropInfo P, TObject* Value) {
-  CheckKind(P, {tkClass});
+  CheckKind(Instance, P, {tkClass});
   CheckWritable(P);
   P->Access->SetObject(Instance, Value);
 }
 
 TMethod GetMethodProp(TObject* Instance, PPropInfo P) {
-  CheckKind(P, {tkMethod});
+  CheckKind(Instance, P, {tkMethod});
   return P->Access->GetMethod(Instance);
 }
 
 void SetMethodProp(TObject* Instance, PPropInfo P, const TMethod& Value) {
-  CheckKind(P, {tkMethod});
+  CheckKind(Instance, P, {tkMethod});
   CheckWritable(P);
   P->Access->SetMethod(Instance, Value);
 }

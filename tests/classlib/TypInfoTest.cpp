@@ -126,6 +126,10 @@ TEST(TypInfo, LookupInheritanceAndDefaultOverrides) {
   EXPECT_EQ(GetPropInfo(ClassOf<TFancyWidget>(), "Count")->DeclaringClass, ClassOf<TWidget>());
   EXPECT_TRUE(IsDefaultPropValue(W.get(), Derived));
   EXPECT_EQ(GetPropInfo(ClassOf<TComponent>(), "Extra"), nullptr);
+  TObjectPtr<TWidget> Plain(TWidget::Create(nullptr));
+  EXPECT_THROW(GetOrdProp(Plain.get(), Derived), EPropertyError) << "not a property of a TWidget";
+  TStringList Stranger;
+  EXPECT_THROW(GetOrdProp(&Stranger, GetPropInfo(W.get(), "Count")), EPropertyError);
 
   EXPECT_EQ(GetPropInfo(W.get(), "Flag")->PropType->Name, "Boolean");
   EXPECT_EQ(GetPropInfo(W.get(), "Level")->PropType->Name, "Byte");
