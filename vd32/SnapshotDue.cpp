@@ -12,8 +12,10 @@ SnapshotDueFiles SnapshotDueFilesOf(const std::string& InstallDir) {
 namespace {
 
 bool SnapshotTakenLongAgo(const std::string& Recorded, TDateTime Now, const std::string& SnapshotFile) {
-  TDateTimeSpan span = ComputeSpan(StrToDateTime(Recorded), Now);
-  return FileSizeOf(SnapshotFile) == 0 || span.Days >= 3;
+  TObjectPtr<TlxDateTimeCalc> calc(TlxDateTimeCalc::Create(nullptr));
+  calc->SetBeginTime(StrToDateTime(Recorded));
+  calc->SetEndTime(Now);
+  return FileSizeOf(SnapshotFile) == 0 || calc->Days() >= 3;
 }
 
 }  // namespace

@@ -8,10 +8,10 @@ static_assert(std::numeric_limits<long double>::digits == 64, "the span is compu
 namespace {
 
 // Truncation toward zero; a value that no 64-bit integer holds gives 0.
-int64_t Truncate(long double x) {
+long long Truncate(long double x) {
   constexpr long double kLimit = 9223372036854775808.0L;  // 2^63
   if (!std::isfinite(x) || x >= kLimit || x < -kLimit) return 0;
-  return static_cast<int64_t>(x);
+  return static_cast<long long>(x);
 }
 
 // The unit factors are single-precision constants (all exact); the arithmetic is extended.
@@ -40,7 +40,36 @@ TDateTimeSpan ComputeSpan(TDateTime BeginTime, TDateTime EndTime) {
   span.Hours = Truncate(x);
   x /= kHoursPerDay;
   span.Days = Truncate(x);
-  span.Months = static_cast<int64_t>(days / kDaysPerMonth);
-  span.Years = static_cast<int64_t>(days / kDaysPerYear);
+  span.Months = static_cast<long long>(days / kDaysPerMonth);
+  span.Years = static_cast<long long>(days / kDaysPerYear);
   return span;
+}
+
+// ---- TlxDateTimeCalc ----------------------------------------------------------------------------
+
+namespace {
+// The totals are written to form resources but never read back from them.
+void Ignore(TlxDateTimeCalc&, const long long&) {}
+}  // namespace
+
+VD_DEFINE_CLASS(TlxDateTimeCalc) {
+  C.Property("BeginTime", &TlxDateTimeCalc::FBeginTime, &TlxDateTimeCalc::SetBeginTime);
+  C.Property("EndTime", &TlxDateTimeCalc::FEndTime, &TlxDateTimeCalc::SetEndTime);
+  C.Property("Years", &TlxDateTimeCalc::Years, &Ignore).NoDefault();
+  C.Property("Months", &TlxDateTimeCalc::Months, &Ignore).NoDefault();
+  C.Property("Days", &TlxDateTimeCalc::Days, &Ignore).NoDefault();
+  C.Property("Hours", &TlxDateTimeCalc::Hours, &Ignore).NoDefault();
+  C.Property("Minutes", &TlxDateTimeCalc::Minutes, &Ignore).NoDefault();
+  C.Property("Seconds", &TlxDateTimeCalc::Seconds, &Ignore).NoDefault();
+  C.Property("MSeconds", &TlxDateTimeCalc::MSeconds, &Ignore).NoDefault();
+}
+
+void TlxDateTimeCalc::SetBeginTime(TDateTime Value) {
+  FBeginTime = Value;
+  FSpan = ComputeSpan(FBeginTime, FEndTime);
+}
+
+void TlxDateTimeCalc::SetEndTime(TDateTime Value) {
+  FEndTime = Value;
+  FSpan = ComputeSpan(FBeginTime, FEndTime);
 }

@@ -2,7 +2,7 @@
 
 # The date-time span component.
 add_library(lxdatetimecalc STATIC lxDateTimeCalc.cpp)
-target_link_libraries(lxdatetimecalc PUBLIC classlib)
+target_link_libraries(lxdatetimecalc PUBLIC lx classlib)
 
 # The snapshot-due test sits with the shared product helpers.
 target_sources(vdfunctions PRIVATE SnapshotDue.cpp)

@@ -19,7 +19,7 @@ if(VD_ARCH STREQUAL "x86_64")
 endif()
 
 # The snapshot walk, the due test and the program's road, on the trees make-fixtures.sh lays out.
-vd_add_gtest(vd32_snapshot_test SOURCES walk_test.cpp snapshot_test.cpp literal_walk.cpp walk_support.cpp
+vd_add_gtest(vd32_snapshot_test SOURCES walk_test.cpp snapshot_test.cpp span_test.cpp literal_walk.cpp walk_support.cpp
              LIBS vd32snapshot)
 target_compile_definitions(vd32_snapshot_test PRIVATE VD_FIXTURES_DIR="${CMAKE_BINARY_DIR}/fixtures")
 if(VD_ARCH STREQUAL "x86_64")
