@@ -387,8 +387,17 @@ public:
   ULONG ComAddRef();
   ULONG ComRelease();
 
+  // Form resources (FormStream.h): the component that encloses this one in its description (a
+  // control's parent); nil for components without one. Writers nest a component inside the
+  // description of its parent component.
+  virtual TComponent* GetParentComponent() const { return nullptr; }
+
 protected:
   ~TComponent() override;
+  // Readers call SetParentComponent with the enclosing component's GetChildParent() right after
+  // the name and before any other property; components that have no parent ignore it.
+  virtual void SetParentComponent(TComponent* Value) {}
+  virtual TComponent* GetChildParent() { return this; }
 
   virtual void Notification(TComponent* AComponent, TOperation Operation);
   // Called by form-resource readers once everything is read; clears csLoading.
