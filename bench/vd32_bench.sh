@@ -4,7 +4,8 @@
 # enumeration per folder) with the literal two-pass walk, both under Wine, and with native
 # `find -type d` on the same tree. Prints the ratios measured in this one run.
 #   bench/vd32_bench.sh [runs]
-# Uses its own Wine prefix (build/bench) so that it never disturbs a test session.
+# Runs in the current Wine session when started through tools/wine-session.sh, otherwise in a
+# session of its own (prefix build/bench).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 runs=${1:-3}
@@ -52,8 +53,12 @@ done
 
 dos_tree="Z:$(echo "$tree" | tr '/' '\\')"
 out="$work/wine.txt"
-"$root/tools/wine-session.sh" "$root/build/bench" \
+if [ -n "${WINEPREFIX:-}" ]; then  # already inside tools/wine-session.sh
   "$build/wine-run" "$build/tests/vd32/vd32_walk_bench.exe" "$dos_tree" "$runs" >"$out"
+else
+  "$root/tools/wine-session.sh" "$root/build/bench" \
+    "$build/wine-run" "$build/tests/vd32/vd32_walk_bench.exe" "$dos_tree" "$runs" >"$out"
+fi
 cat "$out" >&2
 
 awk -v native="$native_ms" -v folders="$folders" -v wine="$(/usr/lib/wine/wine64 --version 2>/dev/null)" \
