@@ -145,6 +145,14 @@ struct TReader::TImpl {
     return nullptr;
   }
 
+  // True when Parent is C or lies inside C (a reused component named again in its own body).
+  static bool WouldContainItself(TComponent* C, TComponent* Parent) {
+    int Steps = 0;
+    for (TComponent* P = Parent; P; P = P->GetParentComponent())
+      if (P == C || ++Steps > 10000) return true;
+    return false;
+  }
+
   void ReadComponent(const TFormObject& Obj, const std::string& ParentPath) {
     Line = Obj.Line;
     std::string Shown = Obj.Name.empty() ? Obj.ClassName : Obj.Name;
@@ -181,6 +189,7 @@ struct TReader::TImpl {
         if (!C->Name().empty())
           if (const TFieldInfo* Field = FindPublishedField(Root->ClassType(), C->Name()))
             Field->Set(Root, C);
+        if (WouldContainItself(C, Parent)) Fail("A component cannot contain itself");
         CallSetParentComponent(C, Parent);
       } catch (const EReadError&) {
         throw;

@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "classlib/FormStream.h"
 
 VD_DEFINE_CLASS(TWriter) {}

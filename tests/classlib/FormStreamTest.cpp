@@ -449,6 +449,8 @@ TEST_F(FormStream, FaultsRaiseReadErrorsWithTheirLine) {
       {"object Form1: TTestForm\n  object 1A: TTestControl\n  end\nend", 2, "Component name or class name expected"},
       {"object Form1: TTestForm\n  inherited Ghost: TTestControl\n  end\nend", 2, "Inherited component Ghost not found"},
       {"object Form1: TTestFont\nend", 1, "cannot be read into a TTestForm"},
+      {"object Form1: TTestForm\n  object P: TTestControl\n    object P: TTestControl\n    end\n  end\nend",
+       3, "A component cannot contain itself"},
   };
   for (const auto& F : Faults) {
     TTestForm* Target = TTestForm::Create(nullptr);
