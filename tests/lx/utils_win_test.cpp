@@ -212,26 +212,33 @@ TEST(LxClipboard, ReplacesEveryFormat) {
 
 LRESULT CALLBACK PlainProc(HWND Wnd, UINT Msg, WPARAM W, LPARAM L) { return DefWindowProcA(Wnd, Msg, W, L); }
 
+// One window tree for the suite (mapping and unmapping windows costs Wine seconds each time):
+// top-level window at (150, 120); children A (10,10) > B (20,20) > C (10,10).
 class LxWindowAtPoint : public ::testing::Test {
 protected:
-  void SetUp() override {
+  static void SetUpTestSuite() {
     WNDCLASSA C = {};
     C.lpfnWndProc = &PlainProc;
     C.hInstance = GetModuleHandleA(nullptr);
     C.lpszClassName = "LxUtilsTestWindow";
     C.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     RegisterClassA(&C);
-    // Top-level window at (150, 120); children A (10,10) > B (20,20) > C (10,10), 40 px deep.
     Top = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "LxUtilsTestWindow", "top", WS_POPUP | WS_VISIBLE, 150,
                           120, 300, 300, nullptr, nullptr, C.hInstance, nullptr);
     A = Child(Top, 10, 10, 250);
     B = Child(A, 20, 20, 200);
     Cw = Child(B, 10, 10, 60);
-    ASSERT_TRUE(Top && A && B && Cw);
     Pump();
   }
-  void TearDown() override { DestroyWindow(Top); }
-  HWND Child(HWND Parent, int X, int Y, int Size) {
+  static void TearDownTestSuite() { DestroyWindow(Top); }
+  void SetUp() override {
+    ASSERT_TRUE(Top && A && B && Cw);
+    for (HWND W : {A, B, Cw}) {
+      EnableWindow(W, TRUE);
+      ShowWindow(W, SW_SHOWNA);
+    }
+  }
+  static HWND Child(HWND Parent, int X, int Y, int Size) {
     return CreateWindowExA(0, "LxUtilsTestWindow", "", WS_CHILD | WS_VISIBLE, X, Y, Size, Size, Parent, nullptr,
                            GetModuleHandleA(nullptr), nullptr);
   }
@@ -240,8 +247,8 @@ protected:
     while (PeekMessageA(&M, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&M);
   }
   // A screen point inside C (and so inside B and A).
-  POINT InC() const { return {150 + 10 + 20 + 10 + 30, 120 + 10 + 20 + 10 + 30}; }
-  HWND Top = nullptr, A = nullptr, B = nullptr, Cw = nullptr;
+  static POINT InC() { return {150 + 10 + 20 + 10 + 30, 120 + 10 + 20 + 10 + 30}; }
+  static inline HWND Top = nullptr, A = nullptr, B = nullptr, Cw = nullptr;
 };
 
 TEST_F(LxWindowAtPoint, DescendsToTheInnermostChild) {
@@ -255,6 +262,7 @@ TEST_F(LxWindowAtPoint, DescendsToTheInnermostChild) {
 TEST_F(LxWindowAtPoint, ConvertsTheScreenPointAtEveryLevel) {
   // A disabled container: the search starts above it and must still reach C two levels down.
   EnableWindow(B, FALSE);
+  ASSERT_EQ(WindowFromPoint(InC()), A);
   EXPECT_EQ(FindWindowAtPoint(InC(), false, false, false), Cw);
   EXPECT_EQ(FindWindowAtPoint(InC(), false, true, false), A);
 }
