@@ -544,7 +544,7 @@ public:
   void SetWidth(int Value) override;
   void SetHeight(int Value) override;
 
-  // The icon; made from the loaded file on first use (nil when empty).
+  // The icon (nil when empty).
   HICON Handle();
   // Adopts Value (owned from now on; nil empties the icon).
   void SetHandle(HICON Value);

@@ -145,10 +145,13 @@ void TIcon::SetHeight(int Value) {
 HICON TIcon::Handle() { return FHandle; }
 
 void TIcon::SetHandle(HICON Value) {
-  if (Value == FHandle && FData.empty()) return;
-  if (Value == FHandle) FHandle = nullptr;  // keep it: only the file image goes
-  FreeIcon();
-  FHandle = Track(Value);
+  if (Value == FHandle) {
+    if (FData.empty()) return;
+    FData.clear();  // the same icon, no longer tied to the file it came from
+  } else {
+    FreeIcon();
+    FHandle = Track(Value);
+  }
   Changed(this);
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "classlib/FormStream.h"
 #include "classlib/Graphics.h"
 #include "classlib/GraphicsFormats.h"
 #include "classlib/GraphicsInternal.h"
@@ -172,6 +173,8 @@ TEST(Icon, ReleaseHandleHandsOverOwnershipAndMonochromeIconsRoundTrip) {
   long Live = graphics_detail::LiveGdiObjects();
   TObjectPtr<TIcon> I(TIcon::Create());
   I->SetHandle(MakeIcon(16, 2));
+  I->SetHandle(I->Handle());  // adopting its own handle changes nothing
+  EXPECT_EQ(graphics_detail::LiveGdiObjects(), Live + 1);
   HICON H = I->ReleaseHandle();
   EXPECT_TRUE(I->Empty());
   EXPECT_EQ(graphics_detail::LiveGdiObjects(), Live);
@@ -577,6 +580,70 @@ TEST(ImageList, AssignDuplicatesAndSharedListsSurviveTheComponent) {
   }
   EXPECT_EQ(ImageList_GetImageCount(Shared), 0);  // still a live list
   EXPECT_TRUE(ImageList_Destroy(Shared));
+}
+
+// ---- Form resources -----------------------------------------------------------------------------
+
+// A root as a form would be: a colour, a font and a picture as published properties, an image list
+// as a published component field.
+class TGfxRoot : public TComponent {
+  VD_CLASS(TGfxRoot, TComponent);
+
+public:
+  explicit TGfxRoot(TComponent* AOwner) : TComponent(AOwner) {}
+  TColor FColor = clWindow;
+  TObjectPtr<TFont> FFont{TFont::Create()};
+  TObjectPtr<TPicture> FPicture{TPicture::Create()};
+  TImageList* Images = nullptr;
+  TFont* Font() const { return FFont.get(); }
+  void SetFont(TFont* Value) { FFont->Assign(Value); }
+  TPicture* Picture() const { return FPicture.get(); }
+  void SetPicture(TPicture* Value) { FPicture->Assign(Value); }
+};
+VD_DEFINE_CLASS(TGfxRoot) {
+  C.Property("Color", &TGfxRoot::FColor, &TGfxRoot::FColor).Type(ColorTypeInfo()).Default(clWindow);
+  C.Property("Font", &TGfxRoot::Font, &TGfxRoot::SetFont);
+  C.Property("Picture", &TGfxRoot::Picture, &TGfxRoot::SetPicture);
+  C.Field("Images", &TGfxRoot::Images);
+}
+
+TEST(FormResources, ColoursFontsPicturesAndImageListsRoundTripThroughText) {
+  TObjectPtr<TGfxRoot> Root(TGfxRoot::Create(nullptr));
+  Root->SetName("Root");
+  Root->FColor = clBtnFace;
+  Root->Font()->SetName("Arial");
+  Root->Font()->SetColor(clRed);
+  Root->Font()->SetStyle({fsBold});
+  Root->Picture()->Bitmap()->SetSize(3, 2);
+  Root->Picture()->Bitmap()->Canvas()->SetPixels(2, 1, clBlue);
+  auto* Images = TImageList::Create(Root.get());
+  Images->SetName("Images");
+  Images->SetWidth(8);
+  Images->SetHeight(8);
+  TObjectPtr<TBitmap> Red(Solid(8, 8, clRed));
+  Images->Add(Red.get(), nullptr);
+
+  std::string Text = WriteComponentToText(Root.get());
+  EXPECT_NE(Text.find("Color = clBtnFace"), std::string::npos) << Text;
+  EXPECT_NE(Text.find("Font.Charset = DEFAULT_CHARSET"), std::string::npos) << Text;
+  EXPECT_NE(Text.find("Font.Color = clRed"), std::string::npos) << Text;
+  EXPECT_NE(Text.find("Picture.Data = {"), std::string::npos) << Text;
+  EXPECT_NE(Text.find("Bitmap = {"), std::string::npos) << Text;
+  EXPECT_EQ(Text.find("Font.Size"), std::string::npos) << Text;
+
+  TObjectPtr<TGfxRoot> Copy(TGfxRoot::Create(nullptr));
+  ReadComponentFromText(Text, Copy.get());
+  EXPECT_EQ(Copy->FColor, clBtnFace);
+  EXPECT_EQ(Copy->Font()->Name(), "Arial");
+  EXPECT_EQ(Copy->Font()->Color(), clRed);
+  EXPECT_EQ(Copy->Font()->Style(), TFontStyles{fsBold});
+  ASSERT_NE(Copy->Picture()->Graphic(), nullptr);
+  EXPECT_EQ(Px(Copy->Picture()->Bitmap(), 2, 1), clBlue);
+  ASSERT_NE(Copy->Images, nullptr);
+  EXPECT_EQ(Copy->Images->Count(), 1);
+  EXPECT_EQ(Copy->Images->Width(), 8);
+  EXPECT_TRUE(Copy->Images->Equal(Images));
+  EXPECT_EQ(WriteComponentToText(Copy.get()), Text);
 }
 
 // ---- Stream adapter -----------------------------------------------------------------------------

@@ -362,6 +362,18 @@ TEST(Bitmap, HandlesCanBeAdoptedReleasedAndSelectedElsewhere) {
   EXPECT_NE(SelectObject(Other, H), nullptr);
   DeleteDC(Other);
 
+  // A locked canvas keeps its DC (and the bitmap in it) until it is unlocked.
+  B->Canvas()->Lock();
+  B->Canvas()->FillRect(Rect(0, 0, 1, 1));
+  HDC Locked = B->Canvas()->Handle();
+  EXPECT_EQ(B->Handle(), H);
+  EXPECT_TRUE(B->Canvas()->HandleAllocated());
+  EXPECT_EQ(GetCurrentObject(Locked, OBJ_BITMAP), H);
+  B->Canvas()->Unlock();
+  B->Handle();
+  EXPECT_FALSE(B->Canvas()->HandleAllocated());
+  EXPECT_EQ(GetObjectType(Locked), 0u);
+
   HBITMAP Released = B->ReleaseHandle();
   EXPECT_TRUE(B->Empty());
   EXPECT_EQ(B->Width(), 0);
