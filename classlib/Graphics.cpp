@@ -22,6 +22,11 @@ void CountCreated() noexcept { GLiveObjects.fetch_add(1, std::memory_order_relax
 void CountDeleted() noexcept { GLiveObjects.fetch_sub(1, std::memory_order_relaxed); }
 long LiveGdiObjects() noexcept { return GLiveObjects.load(std::memory_order_relaxed); }
 
+void CheckAvailable(TStream& Stream, uint64_t Count) {
+  int64_t Left = Stream.Size() - Stream.Position();
+  if (Left < 0 || Count > static_cast<uint64_t>(Left)) throw EReadError(SReadError);
+}
+
 int ScreenLogPixels() {
   static const int Value = [] {
     TScreenDC DC;

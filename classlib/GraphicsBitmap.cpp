@@ -417,6 +417,7 @@ void TBitmap::LoadFromStream(TStream& Stream) {
   gfxfmt::TBmpFileHeader FH;
   std::string Why;
   if (!gfxfmt::ParseBmpFileHeader(Head, sizeof Head, FH, Why)) throw EInvalidGraphic(SInvalidBitmap);
+  CheckAvailable(Stream, FH.FileSize - gfxfmt::kBmpFileHeaderSize);
   std::vector<uint8_t> Dib(FH.FileSize - gfxfmt::kBmpFileHeaderSize);
   Stream.ReadBuffer(Dib.data(), static_cast<int32_t>(Dib.size()));
   // A file with a width or height of 0 stands for an empty bitmap.
@@ -529,6 +530,7 @@ void TBitmap::ReadData(TStream& Stream) {
     return;
   }
   if (Size > gfxfmt::kMaxImageBytes + 0x10000) throw EInvalidGraphic(SInvalidBitmap);
+  CheckAvailable(Stream, Size);
   TMemoryStream Data;
   Data.SetSize(Size);
   Stream.ReadBuffer(Data.Memory(), static_cast<int32_t>(Size));

@@ -1,5 +1,7 @@
 #include "classlib/GraphicsFormats.h"
 
+#include <algorithm>
+
 namespace gfxfmt {
 
 namespace {
@@ -145,6 +147,30 @@ bool IconFileExtent(const std::vector<TIconDirEntry>& Entries, uint64_t& Extent,
     if (End > kMaxImageBytes) return Fail(Error, "image too large");
     if (End > Extent) Extent = End;
   }
+  return true;
+}
+
+bool CheckIconImage(const uint8_t* Data, size_t Size, std::string& Error) {
+  static constexpr uint8_t kPng[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+  if (Size >= 8 && std::equal(kPng, kPng + 8, Data)) return true;
+  if (Size < kInfoHeaderSize || Get32(Data) < kInfoHeaderSize || Get32(Data) > Size)
+    return Fail(Error, "bad image header");
+  int64_t Width = static_cast<int32_t>(Get32(Data + 4));
+  int64_t Height = static_cast<int32_t>(Get32(Data + 8));
+  uint16_t BitCount = Get16(Data + 14);
+  uint32_t Compression = Get32(Data + 16);
+  uint32_t ColorsUsed = Get32(Data + 32);
+  if (Get16(Data + 12) != 1 || Compression != kCompressionRGB) return Fail(Error, "bad image header");
+  if (Width <= 0 || Width > 256 || Height <= 0 || Height > 512 || Height % 2) return Fail(Error, "bad size");
+  if (BitCount != 1 && BitCount != 4 && BitCount != 8 && BitCount != 24 && BitCount != 32)
+    return Fail(Error, "unsupported bit count");
+  uint64_t Rows = static_cast<uint64_t>(Height / 2);
+  uint64_t Palette = BitCount <= 8 ? (ColorsUsed ? ColorsUsed : 1u << BitCount) : ColorsUsed;
+  if (BitCount <= 8 && Palette > (1u << BitCount)) return Fail(Error, "too many palette entries");
+  uint64_t XorStride = ((static_cast<uint64_t>(Width) * BitCount + 31) / 32) * 4;
+  uint64_t AndStride = ((static_cast<uint64_t>(Width) + 31) / 32) * 4;
+  uint64_t Needed = Get32(Data) + Palette * 4 + (XorStride + AndStride) * Rows;
+  if (Needed > Size) return Fail(Error, "truncated image");
   return true;
 }
 

@@ -90,6 +90,9 @@ bool ParseIconDir(const uint8_t* Data, size_t Size, std::vector<TIconDirEntry>& 
 // The number of bytes the whole file takes: the end of the farthest image. Fails when an image
 // lies inside the directory, is empty, or reaches beyond the limits.
 bool IconFileExtent(const std::vector<TIconDirEntry>& Entries, uint64_t& Extent, std::string& Error);
+// Checks one image of an icon file: a PNG stream (taken as it is), or a DIB of twice the icon's
+// height whose colour rows and one-bit mask rows both fit into the Size bytes.
+bool CheckIconImage(const uint8_t* Data, size_t Size, std::string& Error);
 // The entry to show at Width x Height: an exact size match with the most colours, else the
 // largest image with the most colours. -1 for an empty list.
 int ChooseIconEntry(const std::vector<TIconDirEntry>& Entries, uint32_t Width, uint32_t Height);

@@ -206,12 +206,15 @@ void TIcon::LoadFromStream(TStream& Stream) {
       !gfxfmt::IconFileExtent(Entries, Extent, Why))
     throw EInvalidGraphic(SInvalidIcon);
   size_t DirSize = Data.size();
+  CheckAvailable(Stream, Extent - DirSize);
   Data.resize(static_cast<size_t>(Extent));
   Stream.ReadBuffer(Data.data() + DirSize, static_cast<int32_t>(Extent - DirSize));
 
   int Pick = gfxfmt::ChooseIconEntry(Entries, static_cast<uint32_t>(GetSystemMetrics(SM_CXICON)),
                                      static_cast<uint32_t>(GetSystemMetrics(SM_CYICON)));
   const gfxfmt::TIconDirEntry& E = Entries[static_cast<size_t>(Pick)];
+  if (!gfxfmt::CheckIconImage(Data.data() + E.ImageOffset, E.BytesInRes, Why))
+    throw EInvalidGraphic(SInvalidIcon);
   HICON New = CreateIconFromResourceEx(Data.data() + E.ImageOffset, E.BytesInRes, TRUE, 0x00030000,
                                        static_cast<int>(E.Width), static_cast<int>(E.Height),
                                        LR_DEFAULTCOLOR);
@@ -333,6 +336,7 @@ void TMetafile::LoadFromStream(TStream& Stream) {
     uint64_t Bytes = static_cast<uint64_t>(gfxfmt::Get32(MetaHeader + 6)) * 2;
     if (gfxfmt::Get16(MetaHeader + 2) != 9 || Bytes < sizeof MetaHeader || Bytes > gfxfmt::kMaxImageBytes)
       throw EInvalidGraphic(SInvalidMetafile);
+    CheckAvailable(Stream, Bytes - sizeof MetaHeader);
     std::vector<uint8_t> Data(static_cast<size_t>(Bytes));
     std::memcpy(Data.data(), MetaHeader, sizeof MetaHeader);
     Stream.ReadBuffer(Data.data() + sizeof MetaHeader, static_cast<int32_t>(Bytes - sizeof MetaHeader));
@@ -350,6 +354,7 @@ void TMetafile::LoadFromStream(TStream& Stream) {
     if (gfxfmt::Get32(Header + 40) != ENHMETA_SIGNATURE || RecordSize < kEmfHeaderMin ||
         Bytes < RecordSize || Bytes > gfxfmt::kMaxImageBytes)
       throw EInvalidGraphic(SInvalidMetafile);
+    CheckAvailable(Stream, Bytes - kEmfHeaderMin);
     std::vector<uint8_t> Data(Bytes);
     std::memcpy(Data.data(), Header, kEmfHeaderMin);
     Stream.ReadBuffer(Data.data() + kEmfHeaderMin, static_cast<int32_t>(Bytes - kEmfHeaderMin));
@@ -407,6 +412,7 @@ void TMetafile::ReadData(TStream& Stream) {
     return;
   }
   if (Size > gfxfmt::kMaxImageBytes) throw EInvalidGraphic(SInvalidMetafile);
+  CheckAvailable(Stream, Size);
   TMemoryStream Data;
   Data.SetSize(Size);
   Stream.ReadBuffer(Data.Memory(), static_cast<int32_t>(Size));

@@ -4,7 +4,10 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <utility>
+
+#include "classlib/Streams.h"
 
 namespace graphics_detail {
 
@@ -98,6 +101,10 @@ private:
   HDC FDC;
   HGDIOBJ FOld;
 };
+
+// Raises EReadError when Stream holds fewer than Count bytes after its position, so that a
+// corrupt size field never leads to a large allocation.
+void CheckAvailable(TStream& Stream, uint64_t Count);
 
 // Creates a DIB section of the given layout (BitCount 1..32; pf15/16 through Masks) that starts
 // white. Returns nil when GDI refuses.

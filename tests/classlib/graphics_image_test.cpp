@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -167,6 +168,28 @@ TEST(Icon, BrokenFilesRaiseAndLeaveTheIconAlone) {
   for (size_t Cut : {3u, 10u, 30u, 500u, 765u})
     EXPECT_TRUE(Broken(std::vector<uint8_t>(Good.begin(), Good.begin() + Cut))) << Cut;
   EXPECT_EQ(I->Handle(), Before);
+}
+
+TEST(Icon, RandomlyCorruptedFilesLoadOrRaiseButNeverCrash) {
+  TObjectPtr<TIcon> Made(TIcon::Create());
+  Made->SetHandle(MakeIcon(16, 3));
+  TMemoryStream Saved;
+  Made->SaveToStream(Saved);
+  std::mt19937 Rng(977);
+  TObjectPtr<TIcon> I(TIcon::Create());
+  for (const std::vector<uint8_t>& Good : {MakeIconFile4Bit(), Bytes(Saved)}) {
+    for (int N = 0; N < 300; ++N) {
+      std::vector<uint8_t> Bad = Good;
+      size_t Span = N % 2 ? Bad.size() : 70;  // directory and image header more often
+      for (int K = 1 + N % 3; K > 0; --K) Bad[Rng() % Span] = static_cast<uint8_t>(Rng());
+      if (N % 7 == 0) Bad.resize(Rng() % Bad.size());
+      try {
+        LoadBytes(I.get(), Bad);
+      } catch (const EInvalidGraphic&) {
+      } catch (const EReadError&) {
+      }
+    }
+  }
 }
 
 TEST(Icon, ReleaseHandleHandsOverOwnershipAndMonochromeIconsRoundTrip) {
@@ -732,6 +755,16 @@ TEST(GraphicsFormats, DibAndIconDirectoryChecks) {
   EXPECT_EQ(Extent, 122u);
   E[0].ImageOffset = 10;
   EXPECT_FALSE(gfxfmt::IconFileExtent(E, Extent, Why));
+
+  std::vector<uint8_t> Icon = MakeIconFile4Bit();
+  const uint8_t* Image = Icon.data() + 22;
+  EXPECT_TRUE(gfxfmt::CheckIconImage(Image, 744, Why)) << Why;
+  EXPECT_FALSE(gfxfmt::CheckIconImage(Image, 743, Why));  // the mask's last byte missing
+  std::vector<uint8_t> Odd(Image, Image + 744);
+  Odd[8] = 63;  // an odd height has no mask half
+  EXPECT_FALSE(gfxfmt::CheckIconImage(Odd.data(), Odd.size(), Why));
+  const uint8_t Png[] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 0};
+  EXPECT_TRUE(gfxfmt::CheckIconImage(Png, sizeof Png, Why));
 }
 
 TEST(GdiObjects, IconMetafilePictureAndImageListCyclesLeaveNothingBehind) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -482,10 +483,35 @@ TEST(Bitmap, BrokenFilesRaiseAndLeaveTheBitmapAlone) {
   EXPECT_TRUE(Broken(Patch(22, {0, 0, 0, 0x80})));      // absurd height
   EXPECT_TRUE(Broken(Patch(10, {0xFF, 0xFF, 0, 0})));   // bits beyond the file
   EXPECT_TRUE(Broken(Patch(46, {0, 0, 1, 0})));         // 65536 palette entries
+  EXPECT_TRUE(Broken(Patch(2, {0, 0, 0, 0x0F})));       // a 240 MB file in a few bytes
   for (size_t Cut = 1; Cut < Good.size(); Cut += 7)
     EXPECT_TRUE(Broken(std::vector<uint8_t>(Good.begin(), Good.begin() + Cut))) << Cut;
   EXPECT_EQ(B->Width(), 2);
   EXPECT_EQ(Px(B.get(), 0, 0), clRed);
+}
+
+TEST(Bitmap, RandomlyCorruptedFilesLoadOrRaiseButNeverCrash) {
+  std::mt19937 Rng(20261209);
+  for (TPixelFormat F : {pf1bit, pf8bit, pf16bit, pf32bit}) {
+    TObjectPtr<TBitmap> Src(NewBitmap(7, 5));
+    Src->SetPixelFormat(F);
+    TMemoryStream Saved;
+    Src->SaveToStream(Saved);
+    const auto* P = static_cast<const uint8_t*>(Saved.Memory());
+    std::vector<uint8_t> Good(P, P + Saved.Size());
+    TObjectPtr<TBitmap> B(TBitmap::Create());
+    for (int I = 0; I < 300; ++I) {
+      std::vector<uint8_t> Bad = Good;
+      size_t Span = I % 2 ? Bad.size() : std::min<size_t>(Bad.size(), 70);  // headers more often
+      for (int K = 1 + I % 4; K > 0; --K) Bad[Rng() % Span] = static_cast<uint8_t>(Rng());
+      if (I % 5 == 0) Bad.resize(Rng() % Bad.size());
+      try {
+        LoadBytes(B.get(), Bad);
+      } catch (const EInvalidGraphic&) {
+      } catch (const EReadError&) {
+      }
+    }
+  }
 }
 
 TEST(Bitmap, EmptyBitmapsAndDataPropertyRoundTrip) {
