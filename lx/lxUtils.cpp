@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "classlib/Classes.h"
+#include "classlib/Controls.h"
 #include "classlib/ScopedHandles.h"
 #include "classlib/SysUtils.h"
 
@@ -485,6 +486,14 @@ HWND FindWindowAtPoint(POINT P, bool SkipInvisible, bool SkipDisabled, bool Skip
     if (!Child || Child == Wnd) return Wnd;
     Wnd = Child;
   }
+}
+
+TWinControl* FindControlAtPoint(POINT P, bool SkipInvisible, bool SkipDisabled, bool SkipTransparent) {
+  for (HWND Wnd = FindWindowAtPoint(P, SkipInvisible, SkipDisabled, SkipTransparent); Wnd;
+       Wnd = GetParent(Wnd)) {
+    if (TWinControl* Control = FindControl(Wnd)) return Control;
+  }
+  return nullptr;
 }
 
 std::string GetWindowClassName(HWND Wnd) {

@@ -15,6 +15,7 @@
 #include "classlib/System.h"
 
 class TStrings;
+class TWinControl;
 
 // ---- Text helpers -------------------------------------------------------------------------------
 
@@ -155,6 +156,10 @@ bool ReadRegValueNames(const std::string& SubKey, TStrings& List, HKEY Root);
 // The innermost window at screen point P: WindowFromPoint, then down the children that contain the
 // point (skipping invisible, disabled or transparent ones as asked); 0 when there is none.
 HWND FindWindowAtPoint(POINT P, bool SkipInvisible, bool SkipDisabled, bool SkipTransparent) noexcept;
+// The control of this module at screen point P: the window FindWindowAtPoint finds, or the
+// nearest window above it in its parent chain, that belongs to a class-library control; nil when
+// none does.
+TWinControl* FindControlAtPoint(POINT P, bool SkipInvisible, bool SkipDisabled, bool SkipTransparent);
 // The class name (at most 255 characters; '' when it can't be read).
 std::string GetWindowClassName(HWND Wnd);
 // Replaces the clipboard's content with Text in Format (CF_TEXT and the like). True when it was

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "classlib/Classes.h"
+#include "classlib/ExtCtrls.h"
 #include "classlib/ScopedHandles.h"
 #include "lx/lxUtils.h"
 
@@ -274,6 +275,19 @@ TEST_F(LxWindowAtPoint, SkipsInvisibleAndDisabledChildren) {
   EnableWindow(Cw, FALSE);
   EXPECT_EQ(FindWindowAtPoint(InC(), false, true, false), B);
   EXPECT_EQ(FindWindowAtPoint(InC(), false, false, false), Cw);
+}
+
+TEST_F(LxWindowAtPoint, ControlIsTheNearestOneUpTheParentChain) {
+  // A panel on the right of the tree with a foreign window inside it.
+  TObjectPtr<TPanel> Panel(TPanel::Create(nullptr));
+  Panel->SetParentWindow(Top);
+  Panel->SetBounds(265, 10, 30, 100);
+  HWND Foreign = Child(Panel->Handle(), 5, 5, 20);
+  ASSERT_TRUE(Foreign);
+  Pump();
+  EXPECT_EQ(FindControlAtPoint({150 + 265 + 5 + 10, 120 + 10 + 5 + 10}, false, false, false), Panel.get());
+  EXPECT_EQ(FindControlAtPoint({150 + 265 + 2, 120 + 10 + 50}, false, false, false), Panel.get());
+  EXPECT_EQ(FindControlAtPoint(InC(), false, false, false), nullptr);  // plain windows only
 }
 
 }  // namespace
