@@ -6,6 +6,7 @@
 #include <string>
 
 #include "classlib/Classes.h"
+#include "classlib/Menus.h"
 #include "lx/lxPropUtils.h"
 
 namespace {
@@ -241,6 +242,18 @@ TEST(LxPropByName, RaisingSettersGiveFalse) {
   // Down raises, so Checked is set.
   EXPECT_TRUE(SetDownOrChecked(R.get(), true));
   EXPECT_TRUE(R->FChecked);
+}
+
+TEST(LxPropByName, ClassLibraryMenuItem) {
+  TObjectPtr<TMenuItem> Item(TMenuItem::Create(nullptr));
+  TOwned<TTestButton> Target;
+  EXPECT_TRUE(SetDownOrChecked(Item.get(), true));
+  EXPECT_TRUE(Item->Checked());
+  EXPECT_TRUE(SetMethodPropByName(Item.get(), "OnClick", MakeEvent<&TTestButton::Click>(Target.get())));
+  // GroupIndex is a Byte here: a larger group number is refused, the old one kept.
+  EXPECT_TRUE(SetIntPropByName(Item.get(), "GroupIndex", 7));
+  EXPECT_FALSE(SetIntPropByName(Item.get(), "GroupIndex", 21357));
+  EXPECT_EQ(Item->GroupIndex(), 7);
 }
 
 }  // namespace
