@@ -242,7 +242,7 @@ void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   StoreBounds(ALeft, ATop, AWidth, AHeight);
   if (FVisible) InvalidateArea();
   RequestAlign();
-  if (Sized) Resize();
+  if (Sized && !ComponentState().Contains(csLoading)) Resize();
 }
 
 TRect TControl::ClientRect() { return Rect(0, 0, FWidth, FHeight); }
@@ -836,7 +836,7 @@ void TWinControl::UpdateBounds() {
   StoreBounds(L, T, W, H);
   if (Sized) {
     Realign();
-    Resize();
+    if (!ComponentState().Contains(csLoading)) Resize();  // no handler runs on a half-read form
   }
 }
 

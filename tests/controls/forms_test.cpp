@@ -354,7 +354,7 @@ TEST(ScreenCursors, SystemSlotsCustomSlotsIdentifiersAndTheControlCursor) {
 TEST(Threads, EachUIThreadMakesAndFindsItsOwnControls) {
   auto Worker = [](int Index, bool* Ok) {
     *Ok = true;
-    for (int I = 0; I < 5; ++I) {
+    for (int I = 0; I < 3; ++I) {
       TObjectPtr<TForm> Form(TForm::Create(nullptr));
       auto* Edit = TEdit::Create(Form.get());
       Edit->SetParent(Form.get());
