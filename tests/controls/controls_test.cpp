@@ -455,3 +455,61 @@ TEST(ParentProperties, ColourFontAndAlignmentFollowTheParent) {
   EXPECT_EQ(Panel->Width(), Form->ClientWidth());
   EXPECT_EQ(Panel->Top() + Panel->Height(), Form->ClientHeight());
 }
+
+TEST(StandardControls, CheckBoxEditPanelAndMenuBarWorkOnTheirWindows) {
+  TObjectPtr<TForm> Form(TForm::Create(nullptr));
+  TEventLog Log;
+
+  auto* Check = Make<TCheckBox>(Form.get(), Form.get(), "Check");
+  Check->OnClick = TNotifyEvent::Bind<&TEventLog::Clicked>(&Log);
+  HWND CheckWnd = Check->Handle();
+  SendMessageA(CheckWnd, BM_CLICK, 0, 0);
+  EXPECT_TRUE(Check->Checked());
+  EXPECT_EQ(SendMessageA(CheckWnd, BM_GETCHECK, 0, 0), BST_CHECKED);
+  Check->SetAllowGrayed(true);
+  Check->SetChecked(false);
+  SendMessageA(CheckWnd, BM_CLICK, 0, 0);
+  EXPECT_EQ(Check->State(), cbGrayed);
+  EXPECT_EQ(Log.Count("click"), 3) << "every change of state is a click";
+
+  auto* Edit = Make<TEdit>(Form.get(), Form.get(), "Edit");
+  EXPECT_EQ(Edit->Text(), "Edit") << "made in code, the text follows the name";
+  Edit->Clear();
+  Edit->SetMaxLength(3);
+  SendMessageA(Edit->Handle(), WM_CHAR, 'a', 0);
+  SendMessageA(Edit->Handle(), WM_CHAR, 'b', 0);
+  SendMessageA(Edit->Handle(), WM_CHAR, 'c', 0);
+  SendMessageA(Edit->Handle(), WM_CHAR, 'd', 0);
+  EXPECT_EQ(Edit->Text(), "abc");
+  EXPECT_TRUE(Edit->Modified());
+  Edit->SelectAll();
+  EXPECT_EQ(Edit->SelLength(), 3);
+
+  auto* Panel = Make<TPanel>(Form.get(), Form.get(), "Panel");
+  Panel->SetBounds(0, 0, 60, 40);
+  Panel->SetBevelWidth(2);
+  TPixelDC Pixels(60, 40);
+  SendMessageA(Panel->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(Pixels.DC()), PRF_CLIENT | PRF_ERASEBKGND);
+  EXPECT_EQ(Pixels.Pixel(1, 1), ColorToRGB(clBtnHighlight)) << "a raised bevel: light top-left";
+  EXPECT_EQ(Pixels.Pixel(58, 38), ColorToRGB(clBtnShadow)) << "dark bottom-right";
+  EXPECT_EQ(Pixels.Pixel(30, 20), ColorToRGB(clBtnFace));
+  Panel->SetBevelOuter(bvLowered);
+  SendMessageA(Panel->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(Pixels.DC()), PRF_CLIENT | PRF_ERASEBKGND);
+  EXPECT_EQ(Pixels.Pixel(1, 1), ColorToRGB(clBtnShadow));
+
+  TMainMenu* Menu = TMainMenu::Create(Form.get());
+  TMenuItem* File = TMenuItem::Create(Form.get());
+  File->SetCaption("&File");
+  Menu->Items()->Add(File);
+  TMenuItem* Quit = TMenuItem::Create(Form.get());
+  Quit->SetCaption("&Quit");
+  Quit->OnClick = TNotifyEvent::Bind<&TEventLog::Changed>(&Log);
+  File->Add(Quit);
+  Form->SetMenu(Menu);
+  EXPECT_EQ(GetMenu(Form->Handle()), Menu->Handle());
+  SendMessageA(Form->Handle(), WM_COMMAND, Quit->Command(), 0);
+  EXPECT_EQ(Log.Count("change"), 1) << "a menu command clicks its item";
+  Menu->Free();
+  EXPECT_EQ(Form->Menu(), nullptr);
+  EXPECT_EQ(GetMenu(Form->Handle()), nullptr);
+}
