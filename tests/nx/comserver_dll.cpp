@@ -1,0 +1,34 @@
+// The test COM server: the test data modules behind the class library's four exports, plus two
+// exports that let the host look inside.
+#include <windows.h>
+
+#include "classlib/ComServ.h"
+#include "classlib/UnitInit.h"
+#include "nx/NxComObj.h"
+#include "tests/nx/comserver_module.h"
+
+VD_COM_SERVER_EXPORTS
+
+// The data module that holds the component behind Object (nil when it is no shell object).
+extern "C" void* WINAPI NxTestModuleOf(IUnknown* Object) {
+  try {
+    EnsureUnitsStarted();
+    INxShellObject* Shell = nullptr;
+    if (Object == nullptr || FAILED(Object->QueryInterface(IID_INxShellObject, reinterpret_cast<void**>(&Shell))))
+      return nullptr;
+    TComponent* Owner = Shell->GetComponent()->Owner();
+    Shell->Release();
+    return Owner;
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+// Live apartment modules of the test module class.
+extern "C" int WINAPI NxTestLiveModules() { return TTestShellModule::Live; }
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD Reason, LPVOID Reserved) {
+  // Units shut down when the library is unloaded, not at process exit.
+  if (Reason == DLL_PROCESS_DETACH && Reserved == nullptr) FinalizeUnits();
+  return TRUE;
+}
