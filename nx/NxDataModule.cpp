@@ -12,7 +12,7 @@ std::atomic<TNxModuleHook> g_destroyedHook{nullptr};
 
 // The icon lists and their lock, guarded by a mutex of their own while they are made or freed.
 std::mutex g_sharedMutex;
-TCustomImageList* g_sharedLists[2] = {nullptr, nullptr};
+TNxIconList* g_sharedLists[2] = {nullptr, nullptr};
 TCriticalSection* g_sharedLock = nullptr;
 
 const TUnitRegistration kUnit(nxrDataModule, {"NxDataModule", &NxDataModuleInitialize, &NxDataModuleFinalize});
@@ -44,13 +44,16 @@ void SetNxModuleHooks(TNxModuleHook Created, TNxModuleHook Destroyed) noexcept {
 
 // ---- Shared icon lists ----------------------------------------------------------------------------
 
-TCustomImageList* NxSharedIconList(TNxSharedIconSize Size) {
+TNxIconList* NxSharedIconList(TNxSharedIconSize Size) {
   EnsureUnitsStarted();
   std::lock_guard<std::mutex> Guard(g_sharedMutex);
-  TCustomImageList*& List = g_sharedLists[Size == nisSmall ? 1 : 0];
+  TNxIconList*& List = g_sharedLists[Size == nisSmall ? 1 : 0];
   if (List == nullptr) {
-    const int Pixels = Size == nisSmall ? 16 : 32;
-    List = TCustomImageList::Create(nullptr, Pixels, Pixels);
+    List = TNxIconList::Create(nullptr);  // 32 by 32
+    if (Size == nisSmall) {
+      List->SetWidth(16);
+      List->SetHeight(16);
+    }
   }
   return List;
 }
@@ -66,6 +69,6 @@ void NxDataModuleInitialize() {}
 
 void NxDataModuleFinalize() {
   std::lock_guard<std::mutex> Guard(g_sharedMutex);
-  for (TCustomImageList*& List : g_sharedLists) FreeAndNil(List);
+  for (TNxIconList*& List : g_sharedLists) FreeAndNil(List);
   FreeAndNil(g_sharedLock);
 }

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "classlib/DataModule.h"
-#include "classlib/ImgList.h"
+#include "nx/NxIconList.h"
 #include "classlib/SyncObjs.h"
 
 class TNxModule : public TDataModule {
@@ -40,12 +40,9 @@ void SetNxModuleHooks(TNxModuleHook Created, TNxModuleHook Destroyed) noexcept;
 // Two lists for shell-object code that wants to share icons (32 by 32 and 16 by 16), made on first
 // use and freed at the unit's shutdown, with a lock for their users. Nothing in the framework
 // itself reads them.
-//
-// Seam: they are plain masked image lists; once the Nx icon-list class exists, the two are made
-// as that class instead (it descends from TCustomImageList, so callers keep this type).
 
 enum TNxSharedIconSize { nisLarge /*32 by 32*/, nisSmall /*16 by 16*/ };
-TCustomImageList* NxSharedIconList(TNxSharedIconSize Size);
+TNxIconList* NxSharedIconList(TNxSharedIconSize Size);
 TCriticalSection* NxSharedIconListLock();
 
 // Unit start-up (nothing: the lists are made on demand) and shutdown (frees them).

@@ -12,6 +12,7 @@
 #include "classlib/GraphicsFormats.h"
 #include "classlib/StreamAdapter.h"
 #include "classlib/UnitInit.h"
+#include "nx/NxDataModule.h"
 #include "nx/NxIconList.h"
 #include "nx/NxIconListFormat.h"
 #include "tests/controls/ControlsTestSupport.h"
@@ -126,6 +127,18 @@ TEST_F(IconList, NewListIs32By32AndEmpty) {
   ASSERT_TRUE(ImageList_GetIconSize(List->GetImageList(), &W, &H));
   EXPECT_EQ(W, 32);
   EXPECT_EQ(H, 32);
+}
+
+TEST_F(IconList, SharedListsAreIconListsOfBothSizesMadeOnce) {
+  TNxIconList* Large = NxSharedIconList(nisLarge);
+  TNxIconList* Small = NxSharedIconList(nisSmall);
+  ASSERT_NE(Large, nullptr);
+  ASSERT_NE(Small, nullptr);
+  EXPECT_EQ(Large->Width(), 32);
+  EXPECT_EQ(Small->Width(), 16);
+  EXPECT_EQ(Small->Height(), 16);
+  EXPECT_EQ(NxSharedIconList(nisLarge), Large);
+  EXPECT_EQ(NxSharedIconList(nisSmall), Small);
 }
 
 TEST_F(IconList, NewSizesEmptyTheList) {
