@@ -5,6 +5,7 @@
 #include "classlib/ComServ.h"
 #include "classlib/UnitInit.h"
 #include "nx/NxComObj.h"
+#include "nx/NxPropertySheetExt.h"
 #include "tests/nx/comserver_module.h"
 
 VD_COM_SERVER_EXPORTS
@@ -26,6 +27,14 @@ extern "C" void* WINAPI NxTestModuleOf(IUnknown* Object) {
 
 // Live apartment modules of the test module class.
 extern "C" int WINAPI NxTestLiveModules() { return TTestShellModule::Live; }
+
+// What keeps the server loaded: live objects, server locks, property-sheet pages not yet released.
+extern "C" void WINAPI NxTestServerState(int* Objects, int* Locks, int* PageRecords) {
+  EnsureUnitsStarted();
+  if (Objects) *Objects = ComServer()->ObjectCount();
+  if (Locks) *Locks = ComServer()->LockCount();
+  if (PageRecords) *PageRecords = nx_detail::LivePageRecords();
+}
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD Reason, LPVOID Reserved) {
   // Units shut down when the library is unloaded, not at process exit.
