@@ -413,13 +413,18 @@ TEST_F(NxPropSheet, SelectionApplyAndCancelRunThroughTheSheet) {
   ASSERT_NE(Options, nullptr);
   EXPECT_NE(Options->edtEvents->Text().find("apply"), std::string::npos);
 
+  TPropSheetTrace::VetoApply = true;
+  S.Press(PSBTN_OK);
+  EXPECT_EQ(S.Current(), S.Page(0)) << "an apply veto keeps the sheet open on OK, on the page that said no";
+  TPropSheetTrace::VetoApply = false;
+
   TPropSheetTrace::VetoCancel = true;
   S.Press(PSBTN_CANCEL);
   EXPECT_NE(S.Current(), nullptr) << "a query-cancel veto keeps the sheet";
   TPropSheetTrace::VetoCancel = false;
   Log.clear();
   S.Press(PSBTN_CANCEL);
-  EXPECT_TRUE(Has("Options querycancel"));
+  EXPECT_TRUE(Has("Info querycancel"));
   EXPECT_EQ(S.Current(), nullptr) << "the modeless sheet is done";
 }
 
