@@ -103,4 +103,49 @@ run "$install/Veldrane.exe" --stop >/dev/null 2>&1 || true
 wait "$standin" 2>/dev/null || true
 trap - EXIT
 
+say "VDSInfSht: the \"Script Info\" page in the Properties dialog of the product's scripts"
+clsid='{8C7A22A4-7CEE-4003-89FA-FEC075BCD7F7}'
+approved='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Shell Extensions\Approved'
+mkdir -p "$data/Lib"
+cp "$bin/standins/VDSCmplr.dll" "$data/Lib/"
+cp "$bin/vdsinfsht/VDSInfSht.dll" "$install/"
+printf 'program hello;\r\n@Author=Ann Author\r\n@Version=1.2.3\r\n@Comments=Says hello to the world\r\n@DisplayName=Hello World\r\n@Description=Prints a greeting\r\n' \
+  >"$install/hello.vds"
+run reg add 'HKCR\.vds' /ve /d vdsfile /f >/dev/null
+note "C:\\Veldrane\\ now also holds VDSInfSht.dll and the sample script hello.vds; Data\\Lib\\VDSCmplr.dll is the"
+note "stand-in script compiler (it reads @Author=, @Version=, ... lines); .vds files are of the type vdsfile"
+run regsvr32 /s 'C:\Veldrane\VDSInfSht.dll' || fail "regsvr32 VDSInfSht.dll exited with $?"
+note "regsvr32 VDSInfSht.dll wrote:"
+{ run reg query "HKCR\\CLSID\\$clsid" /s; run reg query 'HKCR\vdsfile\shellex' /s; run reg query "$approved" /v "$clsid"; } \
+  | tr -d '\r' | grep -v '^$' | sed 's/^/     /'
+[ "$(run reg query 'HKCR\vdsfile\shellex\PropertySheetHandlers\VeldranePropertySheet' /ve | tr -d '\r' | grep -c "$clsid")" -eq 1 ] \
+  || fail "the property-sheet handler key is missing"
+
+note "the shell's Properties dialog of C:\\Veldrane\\hello.vds (through its context menu), shown by the host program:"
+shot_bmp="$install/script-info.bmp"; rm -f "$shot_bmp"
+host_out=$(run "$bin/tests/nx/propsheet-host.exe" 'C:\Veldrane\VDSInfSht.dll' 'C:\Veldrane\hello.vds' \
+             --via shell --dump --bmp 'C:\Veldrane\script-info.bmp' --timeout 60 | tr -d '\r') \
+  || fail "the host program exited with $?"
+grep -E '^(sheet|tab) ' <<<"$host_out" | sed 's/^/     /'
+page=$(sed -n 's/^tab \([0-9]*\) "Script Info".*/\1/p' <<<"$host_out")
+[ -n "$page" ] || fail "the dialog has no \"Script Info\" page"
+page_lines=$(awk -v p="page $page " 'index($0, p) == 1 {on = 1; next} /^[^ ]/ {on = 0} on' <<<"$host_out")
+group=$(sed -n 's/^    window [^ ]* "\(.*\)" [-0-9]*,[-0-9]* .*/\1/p' <<<"$page_lines" | head -n 1)
+mapfile -t fields < <(sed -n 's/^      window Edit "\(.*\)" [-0-9]*,[-0-9]* .*/\1/p' <<<"$page_lines")
+note "\"Script Info\": group box \"$group\""
+labels=("Author" "Version" "Comments" "Display Name" "Description")
+for i in "${!labels[@]}"; do note "$(printf '  %-13s %s' "${labels[$i]}:" "${fields[$i]:-}")"; done
+[ "$group" = "hello.vds" ] || fail "the group box should show the file name"
+[ "${fields[*]}" = "Ann Author 1.2.3 Says hello to the world Hello World Prints a greeting" ] \
+  || fail "the five fields do not show the script's texts"
+[ -s "$shot_bmp" ] || fail "no screenshot was taken"
+python3 "$(dirname "$0")/bmp2png.py" "$shot_bmp" "$(dirname "$WINEPREFIX")/script-info.png" || fail "the screenshot could not be converted"
+note "screenshot of the page: $(dirname "$WINEPREFIX")/script-info.png"
+
+run regsvr32 /u /s 'C:\Veldrane\VDSInfSht.dll' || fail "regsvr32 /u VDSInfSht.dll exited with $?"
+run reg query "HKCR\\CLSID\\$clsid" >/dev/null 2>&1 && fail "the CLSID key is still there after unregistering"
+run reg query 'HKCR\vdsfile' >/dev/null 2>&1 && fail "the vdsfile keys are still there after unregistering"
+run reg query "$approved" /v "$clsid" >/dev/null 2>&1 && fail "the Approved value is still there after unregistering"
+note "regsvr32 /u removed the CLSID key, the handler key (and the emptied vdsfile key) and the Approved value"
+
 say "Demo finished: every step showed what it should"
