@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "tests/vdsinfsht/PageHarness.h"
 #include "tests/vdsinfsht/VdsTestSupport.h"
@@ -108,6 +109,34 @@ TEST_F(Registration, Regsvr32RegistersAndUnregisters) {
   ExpectRegistered();
   ASSERT_EQ(RunRegsvr32("/u /s"), 0u);
   ExpectUnregistered();
+}
+
+// The library's resources: its version, the common-controls manifest its pages activate, and the
+// dialog every page is made from.
+TEST(LibraryResources, VersionManifestAndPageDialog) {
+  std::string path = WindowsPathOfUnix(VDSINFSHT_DLL);
+  DWORD ignored = 0;
+  std::vector<char> info(GetFileVersionInfoSizeA(path.c_str(), &ignored));
+  ASSERT_FALSE(info.empty());
+  ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, static_cast<DWORD>(info.size()), info.data()));
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT size = 0;
+  ASSERT_TRUE(VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &size));
+  EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
+  EXPECT_EQ(fixed->dwFileVersionLS, 0u);
+  char* text = nullptr;
+  ASSERT_TRUE(VerQueryValueA(info.data(), "\\StringFileInfo\\040904E4\\FileDescription", reinterpret_cast<void**>(&text), &size));
+  EXPECT_STREQ(text, "Scripts Shell Property Sheet");
+
+  HMODULE image = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(image, nullptr);
+  HRSRC manifest = FindResourceA(image, MAKEINTRESOURCEA(2), MAKEINTRESOURCEA(24));
+  ASSERT_NE(manifest, nullptr);
+  std::string xml(static_cast<const char*>(LockResource(LoadResource(image, manifest))), SizeofResource(image, manifest));
+  EXPECT_NE(xml.find("Microsoft.Windows.Common-Controls"), std::string::npos);
+  EXPECT_NE(xml.find("6595b64144ccf1df"), std::string::npos);
+  EXPECT_NE(FindResourceA(image, MAKEINTRESOURCEA(106), MAKEINTRESOURCEA(5) /*RT_DIALOG*/), nullptr);
+  FreeLibrary(image);
 }
 
 }  // namespace
