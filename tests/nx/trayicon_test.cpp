@@ -90,16 +90,17 @@ TMenuItem* AddItem(TPopupMenu* Menu, const char* Caption, TEvents& E, bool Defau
   return Item;
 }
 
-// Ticks while a menu is open: presses Keys in it on the first tick, or closes it.
+// Ticks until a menu is showing, then presses Keys in it once, or closes it. A loaded machine may
+// take several ticks to show the menu, so nothing is done before it is there.
 struct TMenuCloser {
   std::vector<WPARAM> Keys;
   bool SawMenu = false;
-  int Ticks = 0;
   void Tick(TObject*) {
-    if (++Ticks > 1) return;
+    if (SawMenu) return;
     HWND Menu = FindWindowA("#32768", nullptr);
-    SawMenu = Menu && IsWindowVisible(Menu);
-    if (Keys.empty() || !Menu) {
+    if (!Menu || !IsWindowVisible(Menu)) return;
+    SawMenu = true;
+    if (Keys.empty()) {
       EndMenu();
       return;
     }
