@@ -14,6 +14,7 @@ VD_DEFINE_CLASS(TNxShellPropSheetForm1) {
   C.Field("edtComments", &TNxShellPropSheetForm1::edtComments);
   C.Field("edtDisName", &TNxShellPropSheetForm1::edtDisName);
   C.Field("edtDescr", &TNxShellPropSheetForm1::edtDescr);
+  C.Field("lxFormHelp1", &TNxShellPropSheetForm1::lxFormHelp1);
   C.Method<&TNxShellPropSheetForm1::NxShellPropSheetFormCreate>("NxShellPropSheetFormCreate");
   C.Method<&TNxShellPropSheetForm1::NxShellPropSheetFormResize>("NxShellPropSheetFormResize");
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "classlib/StdCtrls.h"
+#include "lx/lxFormHelp.h"
 #include "nx/NxPropertySheetForm.h"
 
 class TNxShellPropSheetForm1 : public TNxShellPropSheetForm {
@@ -18,6 +19,8 @@ public:
   TEdit* edtComments = nullptr;
   TEdit* edtDisName = nullptr;
   TEdit* edtDescr = nullptr;
+  // What's This help on the fields: their hints are the help texts.
+  TlxFormHelp* lxFormHelp1 = nullptr;
 
   // OnCreate: the first selected file of the owning extension, asked of the script compiler.
   void NxShellPropSheetFormCreate(TObject* Sender);
