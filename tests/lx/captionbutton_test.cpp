@@ -325,6 +325,33 @@ TEST_F(CaptionButtons, DisabledOrInvisibleButtonsIgnorePresses) {
   EXPECT_NE(GetCapture(), Wnd());
 }
 
+TEST_F(CaptionButtons, SmallButtonsOnToolWindowsAndFontAndGapChanges) {
+  // The low 8 bits of a gap are kept.
+  Buttons[0]->SetSeparatorWidth(300);
+  EXPECT_EQ(Buttons[0]->SeparatorWidth(), 44);
+  const int W = GetSystemMetrics(SM_CXSIZE);
+  EXPECT_EQ(Buttons[0]->Offset(), 2 + 44 + W - 2);  // the gap on its right moves it and those left of it
+  EXPECT_EQ(Buttons[1]->Offset(), Buttons[0]->Offset() + W - 2);
+  Buttons[0]->SetSeparatorWidth(0);
+  // A font change keeps the face character's height.
+  Buttons[0]->GlyphFont()->SetHeight(-40);
+  EXPECT_EQ(Buttons[0]->GlyphFont()->Height(), 7 - GetSystemMetrics(SM_CYSIZE));
+  // A tool window gets small buttons (a designer shows full ones).
+  Form->SetBorderStyle(bsToolWindow);
+  Buttons[0]->UpdateLayout();
+  Repaint();
+  const int Small = GetSystemMetrics(SM_CXSMSIZE);
+  EXPECT_EQ(Buttons[0]->Offset(), Small);
+  EXPECT_EQ(Buttons[0]->ButtonRect().Right - Buttons[0]->ButtonRect().Left, Small - 2);
+  POINT P{(Buttons[1]->ButtonRect().Left + Buttons[1]->ButtonRect().Right) / 2 + 1, -GetSystemMetrics(SM_CYSMCAPTION) / 2};
+  ClientToScreen(Wnd(), &P);
+  EXPECT_EQ(HitTest(P), Buttons[1]->ButtonId());
+  Buttons[0]->SetDesigning(true);
+  Buttons[0]->UpdateLayout();
+  EXPECT_EQ(Buttons[0]->Offset(), W);
+  Buttons[0]->SetDesigning(false);
+}
+
 TEST_F(CaptionButtons, OrderMovesAndClamps) {
   TlxCustomCaptionButton *A = Buttons[0], *B = Buttons[1], *C = Buttons[2];
   B->SetBtnOrder(0);
@@ -544,6 +571,27 @@ TEST_F(CaptionButtons, RealMouseInputClicksAButton) {
   EXPECT_EQ(Clicks[0].Click + Clicks[2].Click, 0);
   EXPECT_FALSE(B->Captured());
   EXPECT_NE(GetCapture(), Wnd());
+}
+
+TEST_F(CaptionButtons, TheTooltipShowsTheHintOverTheButton) {
+  SetForegroundWindow(Wnd());
+  Repaint();
+  HWND Tip = ThreadTooltipWindow();
+  ASSERT_NE(Tip, nullptr);
+  POINT P = Centre(Buttons[2]);
+  lxtest::SendMouse(P, MOUSEEVENTF_MOVE, MOUSEEVENTF_MOVE);
+  ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(Tip) != FALSE; }, 4000));
+  char Text[80] = {};
+  TTTOOLINFOA T{};
+  T.cbSize = TTTOOLINFOA_V2_SIZE;
+  T.lpszText = Text;
+  ASSERT_TRUE(SendMessageA(Tip, TTM_GETCURRENTTOOLA, 0, reinterpret_cast<LPARAM>(&T)));
+  EXPECT_STREQ(Text, "Button 2");
+  // Away from the buttons it goes.
+  RECT WR;
+  GetWindowRect(Wnd(), &WR);
+  lxtest::SendMouse(POINT{(WR.left + WR.right) / 2, (WR.top + WR.bottom) / 2}, MOUSEEVENTF_MOVE, MOUSEEVENTF_MOVE);
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(Tip); }, 4000));
 }
 
 // ---- One state per thread ---------------------------------------------------------------------

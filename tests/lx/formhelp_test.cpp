@@ -329,6 +329,23 @@ TEST_F(FormHelp, APopupShowsTheLongHintAndClosesOnTheFirstKeyOrClick) {
   EXPECT_EQ(Reports.Hidden, 1);
 }
 
+TEST_F(FormHelp, ThePopupFontFollowsTheFormUntilSetItself) {
+  Form->Font()->SetName("Courier New");
+  Help->ShowHelpPopup(Edit, Point(600, 300), "");
+  EXPECT_EQ(Help->Font()->Name(), "Courier New");
+  EXPECT_TRUE(Help->ParentFont());
+  TObjectPtr<TFont> Own(TFont::Create());
+  Own->SetName("Tahoma");
+  Help->SetFont(Own.get());
+  EXPECT_FALSE(Help->ParentFont());
+  Form->Font()->SetName("MS Sans Serif");
+  Help->ShowHelpPopup(Edit, Point(600, 300), "");
+  EXPECT_EQ(Help->Font()->Name(), "Tahoma");
+  Help->SetParentFont(true);
+  EXPECT_EQ(Help->Font()->Name(), "MS Sans Serif");
+  CurrentPopup()->Close();
+}
+
 TEST_F(FormHelp, OnShowMayChangeTheText) {
   Reports.Replace = "Replaced";
   Help->ShowHelpPopup(Edit, Point(700, 400), "");
@@ -738,6 +755,37 @@ const char* const kPageText = R"(object ScriptPage: TScriptPage
   end
 end
 )";
+
+TEST(FormHelpPage, ButtonsReadFromADescriptionAreSortedByTheirOrder) {
+  EnsureUnitsStarted();
+  TScriptPage* Page = TScriptPage::Create(nullptr, CreateNewForm);
+  ReadComponentFromText(R"(object ScriptPage: TScriptPage
+  object lxFormHelp1: TlxFormHelp
+    CaptionButton.BtnOrder = 1
+    CaptionButton.Visible = True
+  end
+  object Second: TlxFormHelp
+    CaptionButton.BtnOrder = 0
+    CaptionButton.Visible = True
+  end
+  object Third: TlxFormHelp
+    CaptionButton.BtnOrder = 1
+    CaptionButton.Visible = True
+  end
+end
+)",
+                        Page);
+  auto* First = Page->lxFormHelp1;
+  auto* Second = dynamic_cast<TlxFormHelp*>(Page->FindComponent("Second"));
+  auto* Third = dynamic_cast<TlxFormHelp*>(Page->FindComponent("Third"));
+  ASSERT_TRUE(First && Second && Third);
+  EXPECT_EQ(Second->BtnOrder(), 0);
+  EXPECT_EQ(First->BtnOrder(), 1);  // equal orders keep their creation order
+  EXPECT_EQ(Third->BtnOrder(), 2);
+  EXPECT_LT(Second->Offset(), First->Offset());
+  EXPECT_EQ(MouseHookOwner(), First);  // the first one that enabled right-click help
+  Page->Free();
+}
 
 TEST(FormHelpPage, APageFromItsDescriptionGivesRightClickHelp) {
   EnsureUnitsStarted();
