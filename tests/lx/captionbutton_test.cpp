@@ -495,45 +495,36 @@ TEST_F(CaptionButtons, TooltipToolsFollowTheButtons) {
   ASSERT_NE(Tip, nullptr);
   EXPECT_EQ(GetWindowThreadProcessId(Tip, nullptr), GetCurrentThreadId());
   EXPECT_EQ(SendMessageA(Tip, TTM_GETTOOLCOUNT, 0, 0), 3);
-  const int C = GetSystemMetrics(SM_CYCAPTION);
-  auto Info = [&](TlxCustomCaptionButton* B, std::string& Text) {
+  // The tools in the order they were added: one per button.
+  auto Tool = [&](int Index, std::string* Text = nullptr) {
     char Buf[80] = {};
     TTTOOLINFOA T{};
     T.cbSize = TTTOOLINFOA_V2_SIZE;
-    T.hwnd = Wnd();
-    T.uId = 0;
-    // Find the tool by its rectangle's owner: walk the tools.
-    for (int I = 0; I < 3; ++I) {
-      TTTOOLINFOA E{};
-      E.cbSize = TTTOOLINFOA_V2_SIZE;
-      char EBuf[80] = {};
-      E.lpszText = EBuf;
-      if (SendMessageA(Tip, TTM_ENUMTOOLSA, I, reinterpret_cast<LPARAM>(&E)) && E.rect.left == B->ButtonRect().Left + 1) {
-        T = E;
-        strcpy(Buf, EBuf);
-      }
-    }
-    Text = Buf;
+    T.lpszText = Buf;
+    EXPECT_TRUE(SendMessageA(Tip, TTM_ENUMTOOLSA, Index, reinterpret_cast<LPARAM>(&T)));
+    if (Text) *Text = Buf;
     return T;
   };
+  auto Empty = [&](int Index) {
+    RECT R = Tool(Index).rect;
+    return IsRectEmpty(&R) != FALSE;
+  };
   std::string Text;
-  TTTOOLINFOA T = Info(Buttons[1], Text);
+  TTTOOLINFOA T = Tool(1, &Text);
   EXPECT_EQ(T.hwnd, Wnd());
   EXPECT_EQ(T.uFlags & TTF_SUBCLASS, 0u);  // the form's window procedure is left alone
-  EXPECT_EQ(T.rect.top, -C);
+  EXPECT_EQ(T.rect.left, Buttons[1]->ButtonRect().Left + 1);
+  EXPECT_EQ(T.rect.top, -GetSystemMetrics(SM_CYCAPTION));
   EXPECT_EQ(T.rect.right, Buttons[1]->ButtonRect().Right + 1);
   EXPECT_EQ(T.rect.bottom, 0);
   EXPECT_EQ(Text, "Button 1");
-
   // Nothing to show: an empty rectangle.
   Buttons[1]->SetShowHint(false);
-  TTTOOLINFOA E{};
-  E.cbSize = TTTOOLINFOA_V2_SIZE;
-  E.hwnd = Wnd();
-  int Empty = 0;
-  for (int I = 0; I < 3; ++I)
-    if (SendMessageA(Tip, TTM_ENUMTOOLSA, I, reinterpret_cast<LPARAM>(&E)) && IsRectEmpty(&E.rect)) ++Empty;
-  EXPECT_EQ(Empty, 1);
+  EXPECT_TRUE(Empty(1));
+  Buttons[1]->SetShowHint(true);
+  Buttons[1]->SetEnabled(false);
+  EXPECT_TRUE(Empty(1));
+  EXPECT_FALSE(Empty(0));
   Buttons[2]->Free();
   Buttons[2] = nullptr;
   EXPECT_EQ(SendMessageA(Tip, TTM_GETTOOLCOUNT, 0, 0), 2);
