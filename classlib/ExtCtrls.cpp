@@ -1,5 +1,6 @@
 #include "classlib/ExtCtrls.h"
 
+#include "classlib/ControlsPublish.h"
 #include "classlib/Forms.h"
 #include "classlib/TypInfo.h"
 
@@ -210,9 +211,9 @@ VD_DEFINE_CLASS(TTimer) {
 VD_DEFINE_CLASS(TCustomPanel) {}
 
 VD_DEFINE_CLASS(TPanel) {
-  C.Property("Align", &TPanel::Align, &TPanel::SetAlign).Default(alNone);
+  controls_publish::PublishControl(C, clBtnFace, false);
+  controls_publish::PublishWinControl(C, false);
   C.Property("Alignment", &TPanel::Alignment, &TPanel::SetAlignment).Default(taCenter);
-  C.Property("Anchors", &TPanel::Anchors, &TPanel::SetAnchors).Default(TAnchors{akLeft, akTop});
   C.Property("BevelInner", &TPanel::BevelInner, &TPanel::SetBevelInner).Default(bvNone);
   C.Property("BevelOuter", &TPanel::BevelOuter, &TPanel::SetBevelOuter).Default(bvRaised);
   C.Property("BevelWidth", &TPanel::BevelWidth, &TPanel::SetBevelWidth).Default(1);
@@ -220,27 +221,5 @@ VD_DEFINE_CLASS(TPanel) {
       .Type(BorderStyleTypeInfo())
       .Default(bsNone);
   C.Property("BorderWidth", &TPanel::BorderWidth, &TPanel::SetBorderWidth).Default(0);
-  C.Property("Caption", &TPanel::Caption, &TPanel::SetCaption);
-  C.Property("Color", &TPanel::Color, &TPanel::SetColor)
-      .Type(ColorTypeInfo())
-      .Default(clBtnFace)
-      .Stored(&TPanel::IsColorStored);
-  C.Property("Enabled", &TPanel::Enabled, &TPanel::SetEnabled).Default(true);
-  C.Property("Font", &TPanel::Font, &TPanel::SetFont).Stored(&TPanel::IsFontStored);
-  C.Property("ParentColor", &TPanel::ParentColor, &TPanel::SetParentColor).Default(false);
-  C.Property("ParentFont", &TPanel::ParentFont, &TPanel::SetParentFont).Default(true);
-  C.Property("ParentShowHint", &TPanel::ParentShowHint, &TPanel::SetParentShowHint).Default(true);
-  C.Property("PopupMenu", &TPanel::PopupMenu, &TPanel::SetPopupMenu);
-  C.Property("ShowHint", &TPanel::ShowHint, &TPanel::SetShowHint).Stored(&TPanel::IsShowHintStored);
-  C.Property("TabOrder", &TPanel::TabOrder, &TPanel::SetTabOrder);
-  C.Property("TabStop", &TPanel::TabStop, &TPanel::SetTabStop).Default(false);
-  C.Property("Visible", &TPanel::Visible, &TPanel::SetVisible).Default(true);
-  C.Property("OnClick", &TPanel::OnClick, &TPanel::OnClick);
-  C.Property("OnDblClick", &TPanel::OnDblClick, &TPanel::OnDblClick);
-  C.Property("OnEnter", &TPanel::OnEnter, &TPanel::OnEnter);
-  C.Property("OnExit", &TPanel::OnExit, &TPanel::OnExit);
-  C.Property("OnMouseDown", &TPanel::OnMouseDown, &TPanel::OnMouseDown);
-  C.Property("OnMouseMove", &TPanel::OnMouseMove, &TPanel::OnMouseMove);
-  C.Property("OnMouseUp", &TPanel::OnMouseUp, &TPanel::OnMouseUp);
   C.Property("OnResize", &TPanel::OnResize, &TPanel::OnResize);
 }

@@ -1,6 +1,7 @@
 #include "classlib/StdCtrls.h"
 
 #include "classlib/Forms.h"
+#include "classlib/ControlsPublish.h"
 #include "classlib/TypInfo.h"
 
 namespace {
@@ -29,40 +30,9 @@ int ScreenTextHeight(TFont* Font) {
   return Metrics.tmHeight;
 }
 
-// Publishes the members every control class below shows, with the defaults of its kind.
-template <class C> void PublishControl(TClassBuilder<C>& B, TColor DefaultColor, bool DefaultParentColor) {
-  B.Property("Align", &C::Align, &C::SetAlign).Default(alNone);
-  B.Property("Anchors", &C::Anchors, &C::SetAnchors).Default(TAnchors{akLeft, akTop});
-  B.Property("Caption", &C::Caption, &C::SetCaption);
-  B.Property("Color", &C::Color, &C::SetColor)
-      .Type(ColorTypeInfo())
-      .Default(DefaultColor)
-      .Stored(&C::IsColorStored);
-  B.Property("Enabled", &C::Enabled, &C::SetEnabled).Default(true);
-  B.Property("Font", &C::Font, &C::SetFont).Stored(&C::IsFontStored);
-  B.Property("ParentColor", &C::ParentColor, &C::SetParentColor).Default(DefaultParentColor);
-  B.Property("ParentFont", &C::ParentFont, &C::SetParentFont).Default(true);
-  B.Property("ParentShowHint", &C::ParentShowHint, &C::SetParentShowHint).Default(true);
-  B.Property("PopupMenu", &C::PopupMenu, &C::SetPopupMenu);
-  B.Property("ShowHint", &C::ShowHint, &C::SetShowHint).Stored(&C::IsShowHintStored);
-  B.Property("Visible", &C::Visible, &C::SetVisible).Default(true);
-  B.Property("OnClick", &C::OnClick, &C::OnClick);
-  B.Property("OnDblClick", &C::OnDblClick, &C::OnDblClick);
-  B.Property("OnMouseDown", &C::OnMouseDown, &C::OnMouseDown);
-  B.Property("OnMouseMove", &C::OnMouseMove, &C::OnMouseMove);
-  B.Property("OnMouseUp", &C::OnMouseUp, &C::OnMouseUp);
-}
-
-template <class C> void PublishWinControl(TClassBuilder<C>& B, bool DefaultTabStop) {
-  B.Property("TabOrder", &C::TabOrder, &C::SetTabOrder);
-  B.Property("TabStop", &C::TabStop, &C::SetTabStop).Default(DefaultTabStop);
-  B.Property("OnEnter", &C::OnEnter, &C::OnEnter);
-  B.Property("OnExit", &C::OnExit, &C::OnExit);
-  B.Property("OnKeyDown", &C::OnKeyDown, &C::OnKeyDown);
-  B.Property("OnKeyPress", &C::OnKeyPress, &C::OnKeyPress);
-  B.Property("OnKeyUp", &C::OnKeyUp, &C::OnKeyUp);
-}
 }  // namespace
+
+using namespace controls_publish;
 
 namespace {
 // Form resources create these by class name. Registering only records the classes.
@@ -467,6 +437,7 @@ VD_DEFINE_CLASS(TCustomEdit) {}
 VD_DEFINE_CLASS(TEdit) {
   PublishControl(C, clWindow, false);
   PublishWinControl(C, true);
+  PublishKeyEvents(C);
   C.Property("AutoSelect", &TEdit::AutoSelect, &TEdit::SetAutoSelect).Default(true);
   C.Property("BorderStyle", &TEdit::BorderStyle, &TEdit::SetBorderStyle)
       .Type(BorderStyleTypeInfo())
@@ -484,11 +455,13 @@ VD_DEFINE_CLASS(TCustomGroupBox) {}
 VD_DEFINE_CLASS(TGroupBox) {
   PublishControl(C, clBtnFace, true);
   PublishWinControl(C, false);
+  PublishKeyEvents(C);
 }
 
 VD_DEFINE_CLASS(TButton) {
   PublishControl(C, clBtnFace, true);
   PublishWinControl(C, true);
+  PublishKeyEvents(C);
   C.Property("Cancel", &TButton::Cancel, &TButton::SetCancel).Default(false);
   C.Property("Default", &TButton::Default, &TButton::SetDefault).Default(false);
   C.Property("ModalResult", &TButton::ModalResult, &TButton::SetModalResult).Default(0);
@@ -497,6 +470,7 @@ VD_DEFINE_CLASS(TButton) {
 VD_DEFINE_CLASS(TCheckBox) {
   PublishControl(C, clBtnFace, true);
   PublishWinControl(C, true);
+  PublishKeyEvents(C);
   C.Property("AllowGrayed", &TCheckBox::AllowGrayed, &TCheckBox::SetAllowGrayed).Default(false);
   C.Property("Checked", &TCheckBox::Checked, &TCheckBox::SetChecked).Default(false);
   C.Property("State", &TCheckBox::State, &TCheckBox::SetState).Default(cbUnchecked);
