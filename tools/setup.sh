@@ -13,5 +13,7 @@ done
 [ ${#missing[@]} -eq 0 ] && exit 0
 echo "[setup] installing: ${missing[*]}" >&2
 sudo_cmd=""; [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
-$sudo_cmd apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+# Wait for another apt run instead of failing on its lock.
+apt_opts=(-o DPkg::Lock::Timeout=900)
+$sudo_cmd apt-get "${apt_opts[@]}" update -qq
+DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get "${apt_opts[@]}" install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
