@@ -492,7 +492,7 @@ TEST(StandardControls, CheckBoxEditPanelAndMenuBarWorkOnTheirWindows) {
   SendMessageA(Panel->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(Pixels.DC()), PRF_CLIENT | PRF_ERASEBKGND);
   EXPECT_EQ(Pixels.Pixel(1, 1), ColorToRGB(clBtnHighlight)) << "a raised bevel: light top-left";
   EXPECT_EQ(Pixels.Pixel(58, 38), ColorToRGB(clBtnShadow)) << "dark bottom-right";
-  EXPECT_EQ(Pixels.Pixel(30, 20), ColorToRGB(clBtnFace));
+  EXPECT_EQ(Pixels.Pixel(6, 6), ColorToRGB(clBtnFace)) << "the face, away from the centred caption";
   Panel->SetBevelOuter(bvLowered);
   SendMessageA(Panel->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(Pixels.DC()), PRF_CLIENT | PRF_ERASEBKGND);
   EXPECT_EQ(Pixels.Pixel(1, 1), ColorToRGB(clBtnShadow));
