@@ -501,6 +501,7 @@ void TlxFormHelp::WhatsThisRButtonUp(TMessage& Message) {
 }
 
 bool TlxFormHelp::HookRightButtonUp(POINT P) {
+  FAnswer = TWhatsThisAnswer::None;  // a notice that never arrived answers nothing
   SetHelpControl(ControlAtPos(P));
   TControl* Control = FHelpControl;
   if (Control == nullptr || Control->PopupMenu() || Control->OnMouseUp || Control->OnMouseDown) return false;

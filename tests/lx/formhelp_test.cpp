@@ -659,9 +659,9 @@ TEST_F(FormHelp, RightClicksThatGetNoHelpReachTheControl) {
   ASSERT_EQ(WindowFromPoint(C), Edit->Handle());
   // The menu that a real right click on the edit opens: the edit's own, or none at all.
   auto MenuOfARightClick = [&] {
-    lxtest::TMenuPicker Escape(false);
+    lxtest::TMenuPicker Escape(false, 15000);
     lxtest::RightClick(C);
-    PumpUntil([&] { return Escape.Seen(); }, 4000);
+    PumpUntil([&] { return Escape.Seen(); }, 10000);
     PumpFor(50);
     return Escape.Seen() ? Escape.Menu() : nullptr;
   };
