@@ -448,7 +448,7 @@ void TNxIconList::SaveToStream(TStream& Stream) {
   const int W = Width();
   const int H = Height();
   // Nothing is written that LoadFromStream would refuse.
-  if (!nxicons::IconSizeFits(W, H)) throw EWriteError("Icon size out of range: at most 256 pixels a side can be written");
+  if (!nxicons::IconSizeFits(W, H)) throw EWriteError("Icon size out of range: icons of 1 to 256 pixels a side");
   if (!nxicons::StripWidthFits(int64_t{Count} * W)) throw EWriteError("Icon list too large to write");
   nxicons::TIconStrips Strips;
   Strips.Width = Count * W;

@@ -164,10 +164,9 @@ TEST_F(SnapshotRunTest, AFailedSnapshotKeepsThePreviousOneAndTheNextRunIsDue) {
 
   // An hour later the folder takes files again, and the run takes the snapshot.
   ASSERT_TRUE(RemoveDirectoryA(blocker.c_str()));
-  TakeSnapshotIfDue({install.path(), [] { return kNow + 1.0 / 24; }, [] {
-                       return std::vector<std::string>{FixtureFolder("walk/example")};
-                     }});
-  EXPECT_EQ(ReadWholeFile(files.SnapshotFile).substr(0, FixtureFolder("walk/example").size()), FixtureFolder("walk/example"));
+  const std::string example = FixtureFolder("walk/example");
+  TakeSnapshotIfDue({install.path(), [] { return kNow + 1.0 / 24; }, [example] { return std::vector<std::string>{example}; }});
+  EXPECT_EQ(ReadWholeFile(files.SnapshotFile).substr(0, example.size()), example);
   EXPECT_EQ(Recorded(), DateTimeToStr(kNow + 1.0 / 24));
 }
 
