@@ -26,18 +26,26 @@ function(vd_add_gtest name)
   endif()
 endfunction()
 
-# vd_add_pe_check(<name> TARGET <target> [EXPORTS <name>[@<ordinal>] ...] [SUBSYSTEM gui|console])
+# vd_add_pe_check(<name> TARGET <target> [EXPORTS <name>[@<ordinal>] ...] [SUBSYSTEM gui|console]
+#                  [STRIPPED] [RESOURCES <type>,...|none])
 # Static checks of a 32-bit deliverable with objdump (tests/static/check_pe.sh): exactly the given
-# exports (none given: no exports), no mingw runtime DLL imported, optionally the PE subsystem.
+# exports (none given: no exports), no mingw runtime DLL imported, optionally the PE subsystem, no
+# symbols or debug sections, and exactly the given resource types.
 # Registered in i686 builds only; the x86_64 build tests the same sources at run time.
 function(vd_add_pe_check name)
-  cmake_parse_arguments(P "" "TARGET;SUBSYSTEM" "EXPORTS" ${ARGN})
+  cmake_parse_arguments(P "STRIPPED" "TARGET;SUBSYSTEM;RESOURCES" "EXPORTS" ${ARGN})
   if(NOT VD_ARCH STREQUAL "i686")
     return()
   endif()
   set(options --objdump ${CMAKE_OBJDUMP})
   if(P_SUBSYSTEM)
     list(APPEND options --subsystem ${P_SUBSYSTEM})
+  endif()
+  if(P_STRIPPED)
+    list(APPEND options --stripped)
+  endif()
+  if(P_RESOURCES)
+    list(APPEND options --resources ${P_RESOURCES})
   endif()
   add_test(NAME ${name}
            COMMAND ${CMAKE_SOURCE_DIR}/tests/static/check_pe.sh ${options} $<TARGET_FILE:${P_TARGET}> ${P_EXPORTS})

@@ -40,8 +40,8 @@ LRESULT CALLBACK HelpMouseHook(int Code, WPARAM WParam, LPARAM LParam) {
     // Nothing of the right-click help may disturb the mouse.
   }
   LRESULT Next = CallNextHookEx(t_Hook, Code, WParam, LParam);
-  // A control that takes help gets no button-up of its own: its own context menu (an edit's)
-  // would otherwise open first and keep the What's This menu from showing.
+  // When help will be offered the control gets no button-up of its own: its own context menu (an
+  // edit's) would otherwise open first and keep the What's This menu from showing.
   return Swallow ? 1 : Next;
 }
 
@@ -474,30 +474,47 @@ void TlxFormHelp::AfterWndProc(TMessage& Message) {
   }
 }
 
+TlxFormHelp::TWhatsThisAnswer TlxFormHelp::AskWhatsThis(int X, int Y) {
+  const POINT Probes[4] = {{X + 6, Y + 6}, {X - 6, Y - 6}, {X + 6, Y - 6}, {X - 6, Y + 6}};
+  for (const POINT& P : Probes) {
+    HWND Wnd = WindowFromPoint(P);
+    if (Wnd && LowerCase(GetWindowClassName(Wnd)).find("popup") != std::string::npos) return TWhatsThisAnswer::None;
+  }
+  bool ShowPopup = true, ShowHelp = false;
+  OnWhatsThis(this, FHelpControl, Point(X, Y), ShowPopup, ShowHelp);
+  if (ShowPopup) return FWhatsThisMenu ? TWhatsThisAnswer::Menu : TWhatsThisAnswer::None;
+  return ShowHelp ? TWhatsThisAnswer::Help : TWhatsThisAnswer::None;
+}
+
 void TlxFormHelp::WhatsThisRButtonUp(TMessage& Message) {
   // Signed halves: screens left of or above the primary one have negative coordinates.
   const int X = static_cast<short>(LOWORD(Message.WParam));
   const int Y = static_cast<short>(HIWORD(Message.WParam));
-  const POINT Probes[4] = {{X + 6, Y + 6}, {X - 6, Y - 6}, {X + 6, Y - 6}, {X - 6, Y + 6}};
-  for (const POINT& P : Probes) {
-    HWND Wnd = WindowFromPoint(P);
-    if (Wnd && LowerCase(GetWindowClassName(Wnd)).find("popup") != std::string::npos) return;
-  }
-  bool ShowPopup = true, ShowHelp = false;
-  OnWhatsThis(this, FHelpControl, Point(X, Y), ShowPopup, ShowHelp);
-  if (ShowPopup) {
-    if (FWhatsThisMenu) TrackPopupMenu(FWhatsThisMenu, TPM_RIGHTBUTTON, X, Y, 0, Handle(), nullptr);
-  } else if (ShowHelp && FHelpControl) {
+  TWhatsThisAnswer Answer = FAnswer;
+  if (Answer == TWhatsThisAnswer::None || FAnsweredPoint != Message.WParam) Answer = AskWhatsThis(X, Y);
+  FAnswer = TWhatsThisAnswer::None;
+  if (Answer == TWhatsThisAnswer::Menu) {
+    TrackPopupMenu(FWhatsThisMenu, TPM_RIGHTBUTTON, X, Y, 0, Handle(), nullptr);
+  } else if (Answer == TWhatsThisAnswer::Help && FHelpControl) {
     ShowHelpFor(FHelpControl);
   }
 }
 
 bool TlxFormHelp::HookRightButtonUp(POINT P) {
+  FAnswer = TWhatsThisAnswer::None;  // a notice that never arrived answers nothing
   SetHelpControl(ControlAtPos(P));
   TControl* Control = FHelpControl;
   if (Control == nullptr || Control->PopupMenu() || Control->OnMouseUp || Control->OnMouseDown) return false;
+  // Decided now, while the control can still have its release: a notice that would end in
+  // nothing must not cost the control its own right click.
+  if (!FActive) return false;
+  const TWhatsThisAnswer Answer = AskWhatsThis(P.x, P.y);
+  if (Answer == TWhatsThisAnswer::None) return false;
   const WPARAM Packed = MAKEWPARAM(static_cast<WORD>(P.x), static_cast<WORD>(P.y));
-  return PostMessageA(Handle(), LXM_WHATSTHISRBUTTONUP, Packed, 0) != FALSE;
+  if (!PostMessageA(Handle(), LXM_WHATSTHISRBUTTONUP, Packed, 0)) return false;
+  FAnsweredPoint = Packed;
+  FAnswer = Answer;
+  return true;
 }
 
 // ---- Help texts ---------------------------------------------------------------------------------

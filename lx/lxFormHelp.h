@@ -166,9 +166,12 @@ public:
   // without one gets a fixed sentence as its long hint. Control becomes that control (or stays
   // the last one tried when none has a hint).
   static void ChooseHelpText(TControl*& Control);
-  // The mouse hook's work for a right button released at P: finds the help control and, when it
-  // takes help (no popup menu, no mouse-up or mouse-down handler), posts
-  // LXM_WHATSTHISRBUTTONUP to the form. True when it posted.
+  // The mouse hook's work for a right button released at P: finds the help control and, when
+  // help will really be offered for it, posts LXM_WHATSTHISRBUTTONUP to the form. True when it
+  // posted: the hook then swallows the release, which the control would otherwise answer with its
+  // own context menu (an edit's Cut/Copy/Paste). Help is offered when the form help is Active, the
+  // control takes help (no popup menu, no mouse-up or mouse-down handler), no popup window lies
+  // beside P, and OnWhatsThis wants the menu or the help; the notice then does what it answered.
   bool HookRightButtonUp(POINT P);
 
 protected:
@@ -189,6 +192,8 @@ private:
   void SetPressedToolButton(TComponent* Value);
   void ReleaseLink(TComponent* Old);
   void CaptureChanged();
+  enum class TWhatsThisAnswer { None, Menu, Help };
+  TWhatsThisAnswer AskWhatsThis(int X, int Y);
   void WhatsThisRButtonUp(TMessage& Message);
   void MenuItemClick(TObject* Sender);
   void ToolbarButtonClick(TObject* Sender);
@@ -214,6 +219,10 @@ private:
   bool FFromMenuItem = false;
   bool FInMenuLoop = false;
   TControl* FHelpControl = nullptr;
+  // OnWhatsThis's answer for the notice the hook posted (by its packed point): asked once, at the
+  // release, because the hook must know it.
+  WPARAM FAnsweredPoint = 0;
+  TWhatsThisAnswer FAnswer = TWhatsThisAnswer::None;
   TComponent* FPressedToolButton = nullptr;
   HMENU FWhatsThisMenu = nullptr;
 };

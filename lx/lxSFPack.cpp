@@ -1,6 +1,8 @@
 #include "lx/lxSFPack.h"
 
 #include <limits>
+#include <new>
+#include <stdexcept>
 #include <vector>
 
 #include "lx/lxSFPackCore.h"
@@ -9,6 +11,8 @@ namespace {
 
 const uint8_t* Bytes(const void* P) { return static_cast<const uint8_t*>(P); }
 uint8_t* Bytes(void* P) { return static_cast<uint8_t*>(P); }
+
+constexpr char kNoRoomText[] = "Not enough memory for the unpacked data";
 
 void Check(lxsfpack::TPackError Error) {
   if (Error != lxsfpack::TPackError::None) throw EReadError(lxsfpack::PackErrorText(Error));
@@ -20,7 +24,13 @@ TObjectPtr<TMemoryStream> UnpackRecordAt(const uint8_t* Src, size_t Available, s
   lxsfpack::TRecordHeader Header;
   Check(lxsfpack::ReadRecordHeader(Src, Available, Header));
   TObjectPtr<TMemoryStream> Out(TMemoryStream::Create());
-  Out->SetSize(Header.UnpackedSize);
+  try {
+    Out->SetSize(Header.UnpackedSize);
+  } catch (const std::bad_alloc&) {
+    throw EReadError(kNoRoomText);
+  } catch (const std::length_error&) {  // more than a 32-bit process can address
+    throw EReadError(kNoRoomText);
+  }
   size_t Written = 0;
   Check(lxsfpack::UnpackBuffer(Src + 8, Header.PackedSize - 4, Bytes(Out->Memory()),
                                Header.UnpackedSize, Written));

@@ -16,7 +16,8 @@ void PackStream(TCustomMemoryStream& Source, TStream& Dest);
 // at position 0. Source's position ends right after the record. A memory stream is decoded in
 // place; any other stream through one copy of the packed bytes. Raises EReadError for a record
 // that is truncated or malformed (sizes, offsets or counts pointing outside the record, its blocks
-// or the unpacked size); Source's position is then unspecified.
+// or the unpacked size, or an unpacked size more than the blocks can decode to) and when there is
+// no memory for the unpacked data; Source's position is then unspecified.
 TObjectPtr<TMemoryStream> UnpackStream(TStream& Source);
 
 // The size of the buffer PackStream packs N bytes into; it always holds PackBuffer's result.

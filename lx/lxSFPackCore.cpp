@@ -239,8 +239,12 @@ TPackError UnpackBuffer(const uint8_t* Src, size_t Size, uint8_t* Dst, size_t Ds
   return TPackError::None;
 }
 
-TPackError CountBlocks(const uint8_t* Src, size_t Size, size_t& Count) noexcept {
-  Count = 0;
+// The bounds hold in the builds where size_t has 32 bits too.
+static_assert(PieceCount(0xFFFF0004u) == 65539 && PieceCount(0xFFFFFFFFu) == 65540);
+static_assert(BlockOutputBound(2) == 0 && BlockOutputBound(7) == kPieceSize && BlockOutputBound(0xFFFF) == kPieceSize);
+
+TPackError MeasureBlocks(const uint8_t* Src, size_t Size, TBlockChain& Chain) noexcept {
+  Chain = {};
   if (Size > 0 && !Src) return TPackError::BadArgument;
   size_t Pos = 0;
   while (Pos < Size) {
@@ -250,7 +254,8 @@ TPackError CountBlocks(const uint8_t* Src, size_t Size, size_t& Count) noexcept 
     if (P < 2) return TPackError::BadBlockSize;
     if (P > Size - Pos) return TPackError::Truncated;
     Pos += P;
-    ++Count;
+    ++Chain.Count;
+    Chain.MaxDecoded += BlockOutputBound(P);
   }
   return TPackError::None;
 }
@@ -262,12 +267,11 @@ TPackError ReadRecordHeader(const uint8_t* Src, size_t Available, TRecordHeader&
   if (PackedSize < 4) return TPackError::BadPackedSize;
   if (PackedSize > Available - kSizeFieldBytes) return TPackError::Truncated;
   uint32_t UnpackedSize = Get32(Src + 4);
-  size_t Blocks = 0;
-  TPackError E = CountBlocks(Src + 8, PackedSize - 4, Blocks);
+  TBlockChain Chain;
+  TPackError E = MeasureBlocks(Src + 8, PackedSize - 4, Chain);
   if (E != TPackError::None) return E;
-  // The data is cut into whole pieces and one shorter rest.
-  size_t Expected = (size_t{UnpackedSize} + kPieceSize - 1) / kPieceSize;
-  if (Blocks != Expected) return TPackError::SizeMismatch;
+  // The data is cut into whole pieces and one shorter rest, which the blocks must be able to hold.
+  if (Chain.Count != PieceCount(UnpackedSize) || UnpackedSize > Chain.MaxDecoded) return TPackError::SizeMismatch;
   Header.PackedSize = PackedSize;
   Header.UnpackedSize = UnpackedSize;
   return TPackError::None;

@@ -68,9 +68,26 @@ size_t PackBuffer(const uint8_t* Src, size_t Count, uint8_t* Dst, size_t DstCapa
 TPackError UnpackBuffer(const uint8_t* Src, size_t Size, uint8_t* Dst, size_t DstCapacity,
                         size_t& Written) noexcept;
 
-// Walks the block chain of Size bytes without decoding: Count receives the number of blocks.
-// Fails when a P field or a block runs past Size, or a block is too small for its header.
-TPackError CountBlocks(const uint8_t* Src, size_t Size, size_t& Count) noexcept;
+// The number of pieces, and so of blocks, that UnpackedSize bytes are cut into. Counted in 64 bits:
+// with a 32-bit size_t the largest sizes would wrap to no piece at all.
+constexpr uint64_t PieceCount(uint32_t UnpackedSize) noexcept {
+  return (uint64_t{UnpackedSize} + kPieceSize - 1) / kPieceSize;
+}
+// The most that P bytes of block data can decode to. Each token stands for at most 65536 bytes per
+// 5 bytes of block data (a long run), and no block holds more than one piece.
+constexpr uint64_t BlockOutputBound(size_t P) noexcept {
+  const uint64_t Tokens = P < 2 ? 0 : uint64_t{P} - 2;
+  return Tokens * 65536 / 5 < kPieceSize ? Tokens * 65536 / 5 : kPieceSize;
+}
+
+// A block chain as seen without decoding it.
+struct TBlockChain {
+  size_t Count = 0;         // blocks
+  uint64_t MaxDecoded = 0;  // the most the blocks can decode to (the sum of BlockOutputBound)
+};
+// Walks the block chain of Size bytes. Fails when a P field or a block runs past Size, or a block
+// is too small for its header.
+TPackError MeasureBlocks(const uint8_t* Src, size_t Size, TBlockChain& Chain) noexcept;
 
 // The complete record (PackedSize, UnpackedSize, blocks) for Count bytes.
 std::vector<uint8_t> PackRecord(const uint8_t* Src, size_t Count);
@@ -82,8 +99,10 @@ TPackError UnpackRecord(const uint8_t* Src, size_t Size, std::vector<uint8_t>& O
 
 // The header fields of a record at Src, checked against each other and against the bytes that
 // follow (Available, counted from the PackedSize field): PackedSize fits, the blocks frame
-// exactly, and UnpackedSize matches the number of blocks. A caller may size its output buffer to
-// UnpackedSize afterwards and decode with UnpackBuffer(Src + 8, PackedSize - 4, ...).
+// exactly, UnpackedSize matches the number of blocks and is no more than the blocks can decode
+// to. So a caller may size its output buffer to UnpackedSize afterwards (a hostile header cannot
+// ask for more than the record could really fill) and decode with
+// UnpackBuffer(Src + 8, PackedSize - 4, ...).
 struct TRecordHeader {
   uint32_t PackedSize = 0;
   uint32_t UnpackedSize = 0;

@@ -447,8 +447,9 @@ void TNxIconList::SaveToStream(TStream& Stream) {
   const int Count = ImageList_GetImageCount(FImageList);
   const int W = Width();
   const int H = Height();
-  if (static_cast<int64_t>(Count) * W > nxicons::kMaxStripWidth || H > nxicons::kMaxIconSide)
-    throw EWriteError("Icon list too large to write");
+  // Nothing is written that LoadFromStream would refuse.
+  if (!nxicons::IconSizeFits(W, H)) throw EWriteError("Icon size out of range: icons of 1 to 256 pixels a side");
+  if (!nxicons::StripWidthFits(int64_t{Count} * W)) throw EWriteError("Icon list too large to write");
   nxicons::TIconStrips Strips;
   Strips.Width = Count * W;
   Strips.Height = H;

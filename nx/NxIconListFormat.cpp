@@ -121,7 +121,7 @@ bool ReadStripFile(TByteSource& Source, TStripKind Kind, TStripFile& Out, std::s
 
   const int64_t Width = H.Width;
   const int64_t Height = H.Height < 0 ? -static_cast<int64_t>(H.Height) : static_cast<int64_t>(H.Height);
-  if (Width < 0 || Width > kMaxStripWidth) return Fail(Error, "strip width out of range");
+  if (!StripWidthFits(Width)) return Fail(Error, "strip width out of range");
   if (Height > kMaxIconSide) return Fail(Error, "strip height out of range");
   if (Width > 0 && Height == 0) return Fail(Error, "strip height is 0");
 
@@ -166,8 +166,7 @@ const uint8_t* Row(const TStripFile& F, int64_t Y) {
 
 bool ReadIconStrips(TByteSource& Source, int32_t IconWidth, int32_t IconHeight, TIconStrips& Out,
                     std::string& Error) {
-  if (IconWidth <= 0 || IconHeight <= 0 || IconWidth > kMaxIconSide || IconHeight > kMaxIconSide)
-    return Fail(Error, "icon size out of range");
+  if (!IconSizeFits(IconWidth, IconHeight)) return Fail(Error, "icon size out of range");
   TStripFile Image, Mask;
   if (!ReadStripFile(Source, TStripKind::Image, Image, Error)) return false;
   if (!ReadStripFile(Source, TStripKind::Mask, Mask, Error)) return false;
@@ -335,8 +334,7 @@ bool ReadImageListStream(TByteSource& Source, std::vector<uint8_t>& Bytes, TImag
   L.IconHeight = Get16(Raw + 12);
   L.BkColor = Get32(Raw + 14);
   L.Flags = Get16(Raw + 18);
-  if (L.IconWidth == 0 || L.IconHeight == 0 || L.IconWidth > kMaxIconSide || L.IconHeight > kMaxIconSide)
-    return Fail(Error, "image-list icon size out of range");
+  if (!IconSizeFits(L.IconWidth, L.IconHeight)) return Fail(Error, "image-list icon size out of range");
   if (L.Count > L.Capacity) return Fail(Error, "image-list count above its capacity");
   if ((L.Flags & ~kKnownFlags) != 0 || !KnownColourFlags(L.Flags)) return Fail(Error, "unknown image-list flags");
   const uint64_t IconPixels = uint64_t{L.IconWidth} * L.IconHeight;

@@ -25,6 +25,13 @@ inline constexpr int32_t kMaxIconSide = 256;
 inline constexpr int64_t kMaxStripWidth = 65535;
 inline constexpr uint64_t kMaxBitmapBytes = 64ull << 20;
 
+// What the two-bitmap form holds, the same for writing and reading: icons of 1 to kMaxIconSide
+// pixels a side, side by side in a strip at most kMaxStripWidth pixels wide.
+constexpr bool IconSizeFits(int64_t IconWidth, int64_t IconHeight) noexcept {
+  return IconWidth > 0 && IconHeight > 0 && IconWidth <= kMaxIconSide && IconHeight <= kMaxIconSide;
+}
+constexpr bool StripWidthFits(int64_t Width) noexcept { return Width >= 0 && Width <= kMaxStripWidth; }
+
 // A source of bytes read front to back.
 class TByteSource {
 public:

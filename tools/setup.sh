@@ -4,6 +4,7 @@ set -euo pipefail
 packages=(cmake ninja-build googletest
           g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
           wine64 xvfb xauth
+          fonts-wine  # Wine's own "MS Sans Serif", "Tahoma" and "Marlett", the faces the forms ask for
           locales   # locale sources: the date-time tests compile de_DE, en_GB, ja_JP into the build tree
           python3)  # the demo turns its screenshot into a PNG (tools/bmp2png.py)
 missing=()

@@ -8,6 +8,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/tools/build.sh" i686 x86_64
 echo "== static checks of the i686 deliverables"
 ctest --test-dir "$root/build/i686" --output-on-failure
+echo "== fonts of the test prefix (text widths and glyphs follow them)"
+"$root/tools/wine-session.sh" "$root/build/x86_64" \
+  "$root/build/x86_64/wine-run" "$root/build/x86_64/tests/harness/font-faces.exe"
 echo "== run-time tests (x86_64 under wine64)"
 "$root/tools/wine-session.sh" "$root/build/x86_64" \
   ctest --test-dir "$root/build/x86_64" --output-on-failure -j"$(nproc)" "$@"

@@ -5,6 +5,7 @@
 #   - creates the prefix once (wineboot -i), marks Z: (the Linux root) as a network drive so
 #     nothing walks the host, and lays out the fixture drives (D: cdrom with a tree, E: cdrom
 #     with no disc, M: floppy);
+#   - links Wine's own fonts, when installed, into the prefix's Fonts folder;
 #   - starts Xvfb on a free display, then a persistent wineserver and wineboot with their output
 #     sent to /dev/null (Wine's services must not inherit the caller's pipes);
 #   - stops everything it started by PID (wineserver -k for the prefix) when the command ends.
@@ -48,6 +49,20 @@ prepare_prefix() {
   touch "$WINEPREFIX/.vd-ready"
 }
 
+# Wine's own fonts (Debian's fonts-wine: "MS Sans Serif", "Tahoma", "Marlett", ...) in the prefix's
+# Fonts folder, where Windows keeps them: this Wine does not load them from its data folder. Done
+# for every session, so a prefix follows the machine: links whose font went are dropped, and
+# without the package the forms get Wine's substitutes.
+link_wine_fonts() {
+  local fonts="$WINEPREFIX/drive_c/windows/Fonts" font
+  [ -d "$fonts" ] || return 0
+  find "$fonts" -maxdepth 1 -type l ! -exec test -e {} \; -delete
+  for font in /usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/*.fon; do
+    [ -e "$font" ] && ln -sfn "$font" "$fonts/"
+  done
+  return 0
+}
+
 xvfb_pid=""
 cleanup() {
   "$WINESERVER" -k >/dev/null 2>&1 || true
@@ -69,6 +84,7 @@ start_xvfb() {
 # A wineserver started without a display keeps failing window creation, so the display comes first.
 start_xvfb
 prepare_prefix
+link_wine_fonts
 "$WINESERVER" -p >/dev/null 2>&1 </dev/null
 "$WINE" wineboot >/dev/null 2>&1 </dev/null || true
 

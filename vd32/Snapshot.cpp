@@ -68,12 +68,19 @@ void SnapshotFileWriter::Commit() {
 }
 
 void TakeSnapshotIfDue(const SnapshotRun& Run) {
-  if (!IsSnapshotDue(SnapshotDueFilesOf(Run.InstallDir), Run.Clock)) return;
+  const SnapshotDueFiles files = SnapshotDueFilesOf(Run.InstallDir);
+  if (!IsSnapshotDue(files, Run.Clock)) return;
   std::string dataFolder = IncludeTrailingBackslash(Run.InstallDir) + kDataFolder;
   if (!DirectoryExists(dataFolder)) return;  // nowhere to put it: no walk
-  SnapshotFileWriter writer(dataFolder);
-  for (const std::string& root : Run.DriveRoots()) CollectFolders(root, writer);
-  writer.Commit();
+  try {
+    SnapshotFileWriter writer(dataFolder);
+    for (const std::string& root : Run.DriveRoots()) CollectFolders(root, writer);
+    writer.Commit();
+  } catch (...) {
+    // The old snapshot stays, but the time just recorded must not make it look fresh.
+    MarkSnapshotDue(files);
+    throw;
+  }
 }
 
 int RunVD32(const std::string& CommandLine) {

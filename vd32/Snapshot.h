@@ -46,7 +46,8 @@ struct SnapshotRun {
 };
 
 // Due test, then (when due and the Data folder exists) the walk of every drive into the snapshot
-// file. Raises when the snapshot cannot be written; the old snapshot then stays.
+// file. Raises when the snapshot cannot be taken; the old snapshot then stays and the next run is
+// due ("vdSnapDate" is "NA").
 void TakeSnapshotIfDue(const SnapshotRun& Run);
 
 // The whole program: returns the exit code. Without the switch, or when the product is not

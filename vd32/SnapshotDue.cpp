@@ -46,3 +46,11 @@ bool IsSnapshotDue(const SnapshotDueFiles& Files, const std::function<TDateTime(
 bool IsSnapshotDue(const std::string& InstallDir) {
   return IsSnapshotDue(SnapshotDueFilesOf(InstallDir), [] { return Now(); });
 }
+
+void MarkSnapshotDue(const SnapshotDueFiles& Files) {
+  try {
+    WriteConfigString(kSectionCleaner, kKeySnapDate, "NA", Files.ConfigFile);
+  } catch (...) {
+    // Nothing more to do: the run that failed reports its own failure.
+  }
+}

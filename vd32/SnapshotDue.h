@@ -23,3 +23,7 @@ SnapshotDueFiles SnapshotDueFilesOf(const std::string& InstallDir);
 bool IsSnapshotDue(const SnapshotDueFiles& Files, const std::function<TDateTime()>& Clock);
 // The same for the installed product, on the local clock.
 bool IsSnapshotDue(const std::string& InstallDir);
+
+// Makes the next run due whatever its time: "vdSnapDate" := "NA". For a run that was due but could
+// not take the snapshot after IsSnapshotDue recorded its time. A failed write is ignored.
+void MarkSnapshotDue(const SnapshotDueFiles& Files);

@@ -212,9 +212,10 @@ TEST(Canvas, TextLandsInsideItsExtentInTheFontColour) {
   EXPECT_GT(C->TextWidth("WWWW"), C->TextWidth("i"));
   C->TextOut(10, 5, "Hello");
   EXPECT_EQ(C->PenPos().x, 10 + Extent.cx);
-  int Inside = CountIn(B.get(), Bounds(10, 5, Extent.cx, Extent.cy), [](TColor Px) { return IsReddish(Px); });
-  EXPECT_GT(Inside, 5);
-  EXPECT_EQ(CountColor(B.get(), clWhite) + Inside, 120 * 40);  // nothing outside, no background
+  // Red ink inside the extent; nothing outside it, and no background with a clear brush.
+  const TRect Cell = Bounds(10, 5, Extent.cx, Extent.cy);
+  EXPECT_GT(CountIn(B.get(), Cell, IsRedInk), 5);
+  EXPECT_EQ(CountOutside(B.get(), Cell, clWhite), 0);
 
   // A solid brush paints the text cell; TextRect clips to its rectangle.
   C->Brush()->SetColor(clYellow);

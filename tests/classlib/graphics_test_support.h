@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "classlib/Graphics.h"
+#include "tests/support/TextPixels.h"
 
 namespace gfxtest {
 
@@ -40,11 +41,17 @@ inline bool AreaIs(TBitmap* B, const TRect& R, TColor C) {
   return CountIn(B, R, [C](TColor P) { return P == C; }) == (R.right - R.left) * (R.bottom - R.top);
 }
 
-// Red dominates: text anti-aliasing may blend it with the white background.
-inline bool IsReddish(TColor P) {
-  int R = P & 0xFF, G = (P >> 8) & 0xFF, Bl = (P >> 16) & 0xFF;
-  return R > G + 40 && R > Bl + 40;
+// Pixels outside R that are not Ground: what text drew beyond its extent or clip rectangle.
+inline int CountOutside(TBitmap* B, const TRect& R, TColor Ground) {
+  int N = 0;
+  for (int Y = 0; Y < B->Height(); ++Y)
+    for (int X = 0; X < B->Width(); ++X)
+      if ((X < R.left || X >= R.right || Y < R.top || Y >= R.bottom) && Px(B, X, Y) != Ground) ++N;
+  return N;
 }
+
+// Red text on white, however the machine's fonts and anti-aliasing draw it.
+inline bool IsRedInk(TColor P) { return textpixels::IsInk(P, clRed, clWhite); }
 
 inline bool SameBytes(TCustomMemoryStream& A, TCustomMemoryStream& B) {
   return A.Size() == B.Size() && std::memcmp(A.Memory(), B.Memory(), static_cast<size_t>(A.Size())) == 0;

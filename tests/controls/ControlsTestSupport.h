@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "classlib/Forms.h"
+#include "tests/support/TextPixels.h"
 
 namespace testsupport {
 
@@ -125,6 +126,14 @@ public:
     for (int Y = R.top; Y < R.bottom; ++Y)
       for (int X = R.left; X < R.right; ++X)
         if (Pixel(X, Y) == Color) ++N;
+    return N;
+  }
+  // Pixels of text drawn in Ink over Ground, however the machine's fonts shape and smooth it.
+  int CountInk(RECT R, COLORREF Ink, COLORREF Ground) const {
+    int N = 0;
+    for (int Y = R.top; Y < R.bottom; ++Y)
+      for (int X = R.left; X < R.right; ++X)
+        if (textpixels::IsInk(Pixel(X, Y), Ink, Ground)) ++N;
     return N;
   }
 

@@ -123,6 +123,9 @@ struct TFormSpy {
 class CaptionButtons : public ::testing::Test {
 protected:
   void SetUp() override {
+    // The pointer away from the form: where an earlier program left it, its moves would reach the
+    // buttons between the messages these tests send.
+    SetCursorPos(4, 4);
     Form = TForm::Create(nullptr, CreateNewForm);
     Form->SetBounds(620, 300, 420, 200);
     Form->SetCaption("Caption buttons");

@@ -580,9 +580,9 @@ TEST_F(FormHelp, TheHookOffersHelpOnlyForControlsWithoutMouseHandlers) {
 }
 
 TEST_F(FormHelp, TheRightClickMessageOffersTheMenuOrShowsHelpDirectly) {
-  // The posted notice asks OnWhatsThis first (which here wants neither menu nor help).
+  // The hook asks OnWhatsThis first (which here wants neither menu nor help): nothing is posted.
   Reports.ShowPopup = false;
-  Help->HookRightButtonUp(CentreOf(Edit));
+  EXPECT_FALSE(Help->HookRightButtonUp(CentreOf(Edit)));
   PumpFor(20);
   ASSERT_EQ(Reports.WhatsThis, 1);
   EXPECT_EQ(CurrentPopup(), nullptr);
@@ -631,6 +631,7 @@ TEST_F(FormHelp, RealRightClickOnAnEditOffersWhatsThisAndShowsItsHelp) {
     ASSERT_TRUE(PumpUntil([&] { return CurrentPopup() != nullptr; }, 4000));
     EXPECT_EQ(Picker.Menu(), Help->WhatsThisMenu());  // ours, not the edit's own menu
   }
+  EXPECT_EQ(Reports.WhatsThis, 1);  // asked once, at the release
   EXPECT_EQ(CurrentPopup()->Control(), Edit);
   EXPECT_EQ(CurrentPopup()->Text(), "The [B]name[DEF] of the script.");
   CurrentPopup()->Close();
@@ -649,6 +650,34 @@ TEST_F(FormHelp, RealRightClickOnAnEditOffersWhatsThisAndShowsItsHelp) {
   EXPECT_EQ(Reports.WhatsThis, Asked);
   SendMessageA(Wnd(), WM_EXITMENULOOP, FALSE, 0);
   EXPECT_FALSE(Help->InMenuLoop());
+}
+
+TEST_F(FormHelp, RightClicksThatGetNoHelpReachTheControl) {
+  SetForegroundWindow(Wnd());
+  PumpFor(30);
+  const POINT C = CentreOf(Edit);
+  ASSERT_EQ(WindowFromPoint(C), Edit->Handle());
+  // The menu that a real right click on the edit opens: the edit's own, or none at all.
+  auto MenuOfARightClick = [&] {
+    lxtest::TMenuPicker Escape(false, 15000);
+    lxtest::RightClick(C);
+    PumpUntil([&] { return Escape.Seen(); }, 10000);
+    PumpFor(50);
+    return Escape.Seen() ? Escape.Menu() : nullptr;
+  };
+  // Not Active: no help, so the edit keeps its Cut/Copy/Paste menu.
+  Help->SetActive(false);
+  HMENU Menu = MenuOfARightClick();
+  EXPECT_NE(Menu, nullptr);
+  EXPECT_NE(Menu, Help->WhatsThisMenu());
+  // Active, but OnWhatsThis declines both the menu and the help.
+  Help->SetActive(true);
+  Reports.ShowPopup = false;
+  Menu = MenuOfARightClick();
+  EXPECT_EQ(Reports.WhatsThis, 1);
+  EXPECT_NE(Menu, nullptr);
+  EXPECT_NE(Menu, Help->WhatsThisMenu());
+  EXPECT_EQ(CurrentPopup(), nullptr);
 }
 
 // ---- Links ------------------------------------------------------------------------------------

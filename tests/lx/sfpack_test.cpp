@@ -298,6 +298,24 @@ TEST(SFPackMalformed, RandomDamageNeverEscapesAsAnythingElse) {
 TEST(SFPackMalformed, HostileUnpackedSizeAllocatesNothingLarge) {
   // UnpackedSize near 4 GB behind a tiny record: refused before any buffer is sized.
   ExpectReadError(Record(0xFFFFFFF0u, Hex("0500 0000 00 41 09")), "huge size");
+
+  // As many blocks as 1 GB has pieces, each only a header that decodes to nothing (65,544 bytes):
+  // refused by the header check, before the output would be sized.
+  Bytes Empty;
+  for (int I = 0; I < 16384; ++I) Empty.insert(Empty.end(), {0x02, 0x00, 0x00, 0x00});
+  const Bytes Gigabyte = Record(16384u * 65533u, Empty);
+  lxsfpack::TRecordHeader Header;
+  EXPECT_EQ(lxsfpack::ReadRecordHeader(Gigabyte.data(), Gigabyte.size(), Header), lxsfpack::TPackError::SizeMismatch);
+  ExpectReadError(Gigabyte, "a gigabyte of empty blocks");
+
+  // Whereas one long run fills a whole piece: 7 bytes of block data stand for 65,533 bytes.
+  const Bytes Full = Record(2 * 65533 + 1, Hex("0700 0000 00 41 00 FCFF 0700 0000 00 42 00 FCFF 0300 0000 43"));
+  ASSERT_TRUE(lxsfpack::ReadRecordHeader(Full.data(), Full.size(), Header) == lxsfpack::TPackError::None);
+  Bytes Data = Unpack(Full);
+  ASSERT_EQ(Data.size(), 2 * 65533 + 1u);
+  EXPECT_EQ(Data[65532], 0x41);
+  EXPECT_EQ(Data[65533], 0x42);
+  EXPECT_EQ(Data.back(), 0x43);
 }
 
 TEST(SFPackBlocks, BufferAndBlockCallsCheckTheirRoom) {

@@ -6,6 +6,7 @@
 
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "classlib/FormStream.h"
@@ -220,6 +221,35 @@ TEST_F(IconList, BitmapFormRoundTripGivesIdenticalIcons) {
   ASSERT_TRUE(Load(Back.get(), Saved(Coloured.get())));
   ExpectSameIcons(Coloured->GetImageList(), Back->GetImageList());
   EXPECT_EQ(Back->BkColor(), clLime);
+}
+
+TEST_F(IconList, WhatIsSavedLoadsAtTheSizeLimitsAndOneMoreIsNotSaved) {
+  auto ListOf = [](int W, int H, int Count) {
+    TNxIconList* List = TNxIconList::Create(nullptr);
+    List->SetWidth(W);
+    List->SetHeight(H);
+    for (int I = 0; I < Count; ++I) {
+      HICON Icon = MakeIcon(32, 40 + static_cast<unsigned>(I), ikMasked);
+      List->AddIcon(Icon);
+      DestroyIcon(Icon);
+    }
+    EXPECT_EQ(List->GetIconCount(), Count);
+    return List;
+  };
+  // Icons of 256 pixels a side either way, and a strip of 65,535 pixels: written and read back.
+  for (auto [W, H, Count] : {std::tuple{256, 32, 2}, std::tuple{32, 256, 2}, std::tuple{255, 1, 257}}) {
+    TObjectPtr<TNxIconList> List(ListOf(W, H, Count));
+    TObjectPtr<TNxIconList> Back(ListOf(W, H, 0));
+    ASSERT_TRUE(Load(Back.get(), Saved(List.get()))) << W << " x " << H;
+    ExpectSameIcons(List->GetImageList(), Back->GetImageList());
+  }
+  // One more pixel or icon: refused when saving, before anything is written.
+  for (auto [W, H, Count] : {std::tuple{257, 32, 1}, std::tuple{32, 257, 1}, std::tuple{255, 1, 258}}) {
+    TObjectPtr<TNxIconList> List(ListOf(W, H, Count));
+    TMemoryStream S;
+    EXPECT_THROW(List->SaveToStream(S), EWriteError) << W << " x " << H << ", " << Count;
+    EXPECT_EQ(S.Size(), 0);
+  }
 }
 
 TEST_F(IconList, FilesHoldTheSameData) {

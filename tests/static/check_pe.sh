@@ -1,26 +1,34 @@
 #!/usr/bin/env bash
 # Static checks of a PE file that cannot run on this machine (the i686 deliverables).
 #
-# Usage: check_pe.sh [--objdump <tool>] [--subsystem gui|console] <pe-file> [<export>[@<ordinal>] ...]
+# Usage: check_pe.sh [--objdump <tool>] [--subsystem gui|console] [--stripped] [--resources <types>]
+#                    <pe-file> [<export>[@<ordinal>] ...]
 #
 #   - the export names are exactly the ones given (none given: the file exports nothing), each at its
 #     ordinal when one is given, and nothing is exported by ordinal alone;
 #   - no mingw runtime DLL (libstdc++, libgcc, libwinpthread) is imported;
-#   - with --subsystem, the PE subsystem is the one given.
+#   - with --subsystem, the PE subsystem is the one given;
+#   - with --stripped, the file has no symbol table and no debug sections;
+#   - with --resources, its resource table holds exactly the resource types given, as numbers
+#     separated by commas (16 RT_VERSION, 24 RT_MANIFEST), or "none".
 set -euo pipefail
 
 objdump=${OBJDUMP:-i686-w64-mingw32-objdump}
 subsystem=""
+stripped=0
+resources="-"
 while [ $# -gt 0 ]; do
   case "$1" in
     --objdump) objdump=$2; shift 2 ;;
     --subsystem) subsystem=$2; shift 2 ;;
+    --stripped) stripped=1; shift ;;
+    --resources) resources=$2; shift 2 ;;
     --) shift; break ;;
     -*) echo "check_pe: unknown option $1" >&2; exit 2 ;;
     *) break ;;
   esac
 done
-[ $# -ge 1 ] || { echo "usage: check_pe.sh [--objdump <tool>] [--subsystem gui|console] <pe-file> [<export>[@<ordinal>] ...]" >&2; exit 2; }
+[ $# -ge 1 ] || { echo "usage: check_pe.sh [options] <pe-file> [<export>[@<ordinal>] ...]" >&2; exit 2; }
 file=$1; shift
 [ -f "$file" ] || { echo "check_pe: $file does not exist" >&2; exit 2; }
 
@@ -73,6 +81,27 @@ if [ -n "$subsystem" ]; then
     *) echo "check_pe: unknown subsystem $subsystem" >&2; exit 2 ;;
   esac
   [ "$got" = "$want" ] || fail "subsystem is $got, expected $want ($subsystem)"
+fi
+
+if [ "$stripped" -eq 1 ]; then
+  flags=$("$objdump" -f "$file" | awk '/^architecture:/ {getline; print}')
+  case "$flags" in
+    *HAS_SYMS*|*HAS_DEBUG*) fail "not stripped: $flags" ;;
+  esac
+  debug_sections=$("$objdump" -h "$file" | awk '$2 ~ /^\.debug/ {print $2}')
+  [ -z "$debug_sections" ] || fail "debug sections: $(echo $debug_sections)"
+fi
+
+if [ "$resources" != "-" ]; then
+  # The top level of the resource directory: one entry per resource type.
+  got=$(awk '/^The \.rsrc Resource Directory section:/ { in_rsrc = 1; next }
+             in_rsrc && /^[0-9a-f]+   Entry: ID: / { t = $4; sub(/,$/, "", t); print t }
+             in_rsrc && /^[0-9a-f]+   Entry: name: / { print "name" }
+             in_rsrc && /^$/ { in_rsrc = 0 }' <<<"$dump" |
+        while read -r type; do case "$type" in 0x*) echo $((type)) ;; *) echo "$type" ;; esac; done |
+        sort -n | paste -sd, -)
+  want=$([ "$resources" = none ] || tr ',' '\n' <<<"$resources" | sort -n | paste -sd, -)
+  [ "$got" = "$want" ] || fail "resource types are [$got], expected [$want]"
 fi
 
 if [ "$failures" -gt 0 ]; then exit 1; fi

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "classlib/IniFiles.h"
 #include "classlib/SysDateTime.h"
 #include "vd32/Functions.h"
@@ -143,13 +145,29 @@ TEST_F(SnapshotRunTest, WithoutADataFolderNothingIsWalkedOrWritten) {
   EXPECT_EQ(GetFileAttributesA((install.path() + "Data").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
-TEST_F(SnapshotRunTest, AFailedWriteKeepsThePreviousSnapshot) {
+TEST_F(SnapshotRunTest, AFailedSnapshotKeepsThePreviousOneAndTheNextRunIsDue) {
   Snapshot("OLD\r\n");
-  Record("NA");
+  Record(DateTimeToStr(kNow - 4));
   // A folder where the temporary file belongs makes its creation fail.
-  ASSERT_TRUE(CreateDirectoryA((install.path() + "Data\\VDSysSnap.tmp").c_str(), nullptr));
+  const std::string blocker = install.path() + "Data\\VDSysSnap.tmp";
+  ASSERT_TRUE(CreateDirectoryA(blocker.c_str(), nullptr));
   EXPECT_ANY_THROW(TakeSnapshotIfDue(Run({FixtureFolder("walk/example")})));
   EXPECT_EQ(ReadWholeFile(files.SnapshotFile), "OLD\r\n");
+  EXPECT_EQ(Recorded(), "NA");
+
+  // A walk that fails does the same.
+  Record(DateTimeToStr(kNow - 4));
+  EXPECT_ANY_THROW(TakeSnapshotIfDue({install.path(), [] { return kNow; }, []() -> std::vector<std::string> {
+                                        throw std::runtime_error("no drives");
+                                      }}));
+  EXPECT_EQ(Recorded(), "NA");
+
+  // An hour later the folder takes files again, and the run takes the snapshot.
+  ASSERT_TRUE(RemoveDirectoryA(blocker.c_str()));
+  const std::string example = FixtureFolder("walk/example");
+  TakeSnapshotIfDue({install.path(), [] { return kNow + 1.0 / 24; }, [example] { return std::vector<std::string>{example}; }});
+  EXPECT_EQ(ReadWholeFile(files.SnapshotFile).substr(0, example.size()), example);
+  EXPECT_EQ(Recorded(), DateTimeToStr(kNow + 1.0 / 24));
 }
 
 TEST(SnapshotFileWriter, ReplacesTheOldFileOnlyOnCommit) {

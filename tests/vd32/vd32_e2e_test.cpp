@@ -180,9 +180,16 @@ TEST_F(VD32Program, NotInstalledReadsAndWritesNothing) {
   EXPECT_EQ(GetFileAttributesA(kSnapshot.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
-TEST_F(VD32Program, AFailedWriteEndsWithExitCodeOneSilentlyAndKeepsTheOldSnapshot) {
+TEST_F(VD32Program, AFailedWriteEndsWithExitCodeOneSilentlyKeepsTheOldSnapshotAndTheNextRunTakesIt) {
   WriteWholeFile(kSnapshot, "OLD\r\n");
-  ASSERT_TRUE(CreateDirectoryA((kInstall + "Data\\VDSysSnap.tmp").c_str(), nullptr));
+  const std::string blocker = kInstall + "Data\\VDSysSnap.tmp";
+  ASSERT_TRUE(CreateDirectoryA(blocker.c_str(), nullptr));
   EXPECT_EQ(RunVD32("/SVC"), 1u);
   EXPECT_EQ(ReadWholeFile(kSnapshot), "OLD\r\n");
+  EXPECT_EQ(ReadConfigString("CLEANER", "vdSnapDate", kConfig), "NA");
+
+  ASSERT_TRUE(RemoveDirectoryA(blocker.c_str()));
+  EXPECT_EQ(RunVD32("/SVC"), 0u);
+  EXPECT_EQ(ReadWholeFile(kSnapshot).substr(0, 5), "C:\\\r\n");
+  EXPECT_NEAR(Recorded(), Now(), 120.0 / SecsPerDay);
 }
