@@ -19,7 +19,7 @@
 
 class TStandInModule;
 
-class TStandInIde final : public TIToolServices {
+class TStandInIde : public TIToolServices {
 public:
   TStandInIde();
   ~TStandInIde();
