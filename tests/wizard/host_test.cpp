@@ -74,35 +74,35 @@ struct TProjectFolder {
   }
 };
 
-TEST(IdeHost, EachWizardWritesUnit3InThePascalIde) {
-  THostFolder Host("ide-host.exe");
-  for (const TWizardCase& Case : kWizardCases) {
-    TProjectFolder Project(".pas");
-    TProgramRun Run;
-    SCOPED_TRACE(Project.RunWizard(Host, PLUGIN_D7, Case.ExpertName, Run));
-    EXPECT_EQ(Run.ExitCode, 0u);
-    EXPECT_EQ(Run.Lines, std::vector<std::string>{"wrote\t" + Project.Tree.Path("Unit3.pas")});
-    EXPECT_EQ(ReadBytes(Project.Tree.Path("Unit3.pas")), Golden(Case.Ancestor, ".pas")) << Case.Ancestor;
+TEST(IdeHost, EachWizardWritesUnit3InThePascalAndInTheCppIde) {
+  const struct {
+    const char* Host;
+    const char* Dll;
+    const char* UnitExtension;
+    std::vector<const char*> Written;
+  } Ides[] = {{"ide-host.exe", PLUGIN_D7, ".pas", {".pas"}}, {"bcb.exe", PLUGIN_C6, ".cpp", {".cpp", ".h"}}};
+  for (const auto& Ide : Ides) {
+    THostFolder Host(Ide.Host);
+    for (const TWizardCase& Case : kWizardCases) {
+      TProjectFolder Project(Ide.UnitExtension);
+      TProgramRun Run;
+      SCOPED_TRACE(std::string(Ide.Host) + ": " + Project.RunWizard(Host, Ide.Dll, Case.ExpertName, Run));
+      EXPECT_EQ(Run.ExitCode, 0u);
+      std::vector<std::string> Lines;
+      for (const char* Extension : Ide.Written) {
+        const std::string File = Project.Tree.Path(std::string("Unit3") + Extension);
+        Lines.push_back("wrote\t" + File);
+        EXPECT_EQ(ReadBytes(File), Golden(Case.Ancestor, Extension)) << File;
+      }
+      EXPECT_EQ(Run.Lines, Lines);
+    }
   }
+  THostFolder Host("ide-host.exe");
   TProjectFolder Project(".pas");
   TProgramRun Run;
   Project.RunWizard(Host, PLUGIN_D6, "ShellExtension ShellView Form", Run);
   EXPECT_EQ(ReadBytes(Project.Tree.Path("Unit3.pas")), Golden("NxShellViewForm", ".pas"))
       << "the version-6 build's shell-view unit is the version-7 build's";
-}
-
-TEST(IdeHost, EachWizardWritesUnit3AndItsHeaderInTheCppIde) {
-  THostFolder Host("bcb.exe");
-  for (const TWizardCase& Case : kWizardCases) {
-    TProjectFolder Project(".cpp");
-    TProgramRun Run;
-    SCOPED_TRACE(Project.RunWizard(Host, PLUGIN_C6, Case.ExpertName, Run));
-    EXPECT_EQ(Run.ExitCode, 0u);
-    EXPECT_EQ(Run.Lines, (std::vector<std::string>{"wrote\t" + Project.Tree.Path("Unit3.cpp"),
-                                                   "wrote\t" + Project.Tree.Path("Unit3.h")}));
-    EXPECT_EQ(ReadBytes(Project.Tree.Path("Unit3.cpp")), Golden(Case.Ancestor, ".cpp")) << Case.Ancestor;
-    EXPECT_EQ(ReadBytes(Project.Tree.Path("Unit3.h")), Golden(Case.Ancestor, ".h")) << Case.Ancestor;
-  }
 }
 
 TEST(IdeHost, TheHostsFileNameDecidesTheLanguage) {
