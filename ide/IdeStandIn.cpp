@@ -196,7 +196,8 @@ const char* TStandInIde::GetProjectName() { return FProjectName.c_str(); }
 
 bool TStandInIde::IsFileOpen(const char* FileName) {
   const std::string Name = Text(FileName);
-  return std::any_of(FOpenFiles.begin(), FOpenFiles.end(), [&](const std::string& Open) { return SameText(Open, Name); });
+  return std::any_of(FOpenFiles.begin(), FOpenFiles.end(),
+                     [&](const std::string& Open) { return SameText(Open, Name); });
 }
 
 TIModuleInterface* TStandInIde::ModuleCreate(TIModuleCreatorEx* Creator, uint16_t CreateFlags) {

@@ -124,7 +124,8 @@ TEST(IdeHost, TheAboutEntryWritesNothingAndFailuresEndInExitCodes) {
   EXPECT_TRUE(About.Lines.empty()) << About.Text();
 
   const std::string Missing = Project.Path("missing\\P.dpr");
-  TProgramRun Unwritable = Host.Run(Plugin(PLUGIN_D7) + " --project \"" + Missing + "\" --run \"ShellExtension Module\"");
+  TProgramRun Unwritable =
+      Host.Run(Plugin(PLUGIN_D7) + " --project \"" + Missing + "\" --run \"ShellExtension Module\"");
   EXPECT_EQ(Unwritable.ExitCode, 1u);
   EXPECT_EQ(Unwritable.Lines, std::vector<std::string>{"error\tCannot write " + Project.Path("missing\\Unit1.pas")});
 

@@ -25,6 +25,8 @@ std::vector<std::string> ExportNames(HMODULE Module) {
   return Names;
 }
 
+DWORD WINAPI ReturnSeven(LPVOID) { return 7; }
+
 struct TBuildCase {
   const char* Path;
   TExpertServices** Core;  // the core package the build binds
@@ -68,7 +70,7 @@ TEST_P(Plugin, InitExpertsGivesTheFiveExpertsOnceAndUnloadingTakesThemBack) {
   EXPECT_EQ(Other->ExpertCount(), 0) << "only the build's own core package is bound";
 
   // A thread that comes and goes while the library is loaded.
-  HANDLE Thread = CreateThread(nullptr, 0, [](LPVOID) -> DWORD { return 7; }, nullptr, 0, nullptr);
+  HANDLE Thread = CreateThread(nullptr, 0, &ReturnSeven, nullptr, 0, nullptr);
   ASSERT_NE(Thread, nullptr);
   WaitForSingleObject(Thread, INFINITE);
   DWORD Code = 0;
