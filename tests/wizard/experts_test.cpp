@@ -40,24 +40,14 @@ protected:
   static inline TExpertServices* Services = nullptr;
 };
 
-TEST_F(Experts, SlotsAnswerFromTheFields) {
+TEST_F(Experts, ABlankPageIsNewAndExecuteWithoutAHandlerDoesNothing) {
   auto* Expert = new TCBISimpleExpert;
-  Expert->ExpertName = "NxAboutExpert";
-  Expert->Author = "Corvel & Brannoch";
-  Expert->MenuText = "About &Nacre+";
-  Expert->State = esEnabled;
-  EXPECT_STREQ(Expert->GetName(), "NxAboutExpert");
-  EXPECT_STREQ(Expert->GetIDString(), "NxAboutExpert");
-  EXPECT_STREQ(Expert->GetAuthor(), "Corvel & Brannoch");
-  EXPECT_STREQ(Expert->GetMenuText(), "About &Nacre+");
-  EXPECT_EQ(Expert->GetStyle(), esMenu);
-  EXPECT_EQ(Expert->GetState(), esEnabled);
-  EXPECT_EQ(Expert->GetGlyph(), nullptr);
   Expert->Page = "   ";
   EXPECT_STREQ(Expert->GetPage(), "New");
   Expert->Page = " x ";
   EXPECT_STREQ(Expert->GetPage(), " x ");
-  Expert->Execute();  // no handler: nothing
+  EXPECT_EQ(Expert->GetGlyph(), nullptr);
+  Expert->Execute();
   EXPECT_EQ(IdeLastException(), nullptr);
   Expert->Release();
 }
