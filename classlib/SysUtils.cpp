@@ -229,6 +229,12 @@ std::string ExtractFileExt(const std::string& FileName) {
   return std::string();
 }
 
+std::string ChangeFileExt(const std::string& FileName, const std::string& Extension) {
+  size_t i = LastDelimiter(".\\:", FileName);
+  if (i == 0 || FileName[i - 1] != '.') i = FileName.size() + 1;
+  return FileName.substr(0, i - 1) + Extension;
+}
+
 std::string IncludeTrailingBackslash(const std::string& S) { return IncludeTrailingBackslashCP(S, CP_ACP); }
 
 std::string ExcludeTrailingBackslash(const std::string& S) {

@@ -97,6 +97,8 @@ std::string ExtractFilePath(const std::string& FileName);
 std::string ExtractFileName(const std::string& FileName);
 // The extension with its dot ("" when there is none; a dot in a folder name does not count).
 std::string ExtractFileExt(const std::string& FileName);
+// FileName with its extension (see ExtractFileExt) replaced by Extension, or Extension appended.
+std::string ChangeFileExt(const std::string& FileName, const std::string& Extension);
 std::string IncludeTrailingBackslash(const std::string& S);
 std::string ExcludeTrailingBackslash(const std::string& S);
 

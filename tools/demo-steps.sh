@@ -148,4 +148,47 @@ run reg query 'HKCR\vdsfile' >/dev/null 2>&1 && fail "the vdsfile keys are still
 run reg query "$approved" /v "$clsid" >/dev/null 2>&1 && fail "the Approved value is still there after unregistering"
 note "regsvr32 /u removed the CLSID key, the handler key (and the emptied vdsfile key) and the Approved value"
 
+say "The component wizard: the stand-in IDE loads the plug-in and lists what it received"
+ide="$prefix_c/IDE"
+golden="$(cd "$(dirname "$0")/.." && pwd)/tests/wizard/golden"
+rm -rf "$ide" "$prefix_c/Work"
+mkdir -p "$ide/Plugins"
+cp "$bin/ide/ide-host.exe" "$bin/ide/ide-design.dll" "$bin/ide/CoreIde70.bpl" "$bin/ide/CoreIde60.bpl" "$ide/"
+cp "$bin/ide/ide-host.exe" "$ide/bcb.exe"
+cp "$bin/wizard/expNcXv2D7.dll" "$bin/wizard/expNcXv2D6.dll" "$bin/wizard/expNcXv2C6.dll" "$ide/Plugins/"
+note "C:\\IDE\\ holds the host ide-host.exe (the Pascal IDE), its copy bcb.exe (the C++ IDE), ide-design.dll and"
+note "the core packages CoreIde70.bpl and CoreIde60.bpl; C:\\IDE\\Plugins\\ the three builds of the plug-in"
+note "ide-host.exe --plugin C:\\IDE\\Plugins\\expNcXv2D7.dll --list"
+listing=$(run "$ide/ide-host.exe" --plugin 'C:\IDE\Plugins\expNcXv2D7.dll' --list | tr -d '\r') \
+  || fail "ide-host.exe --list exited with $?"
+sed 's/^/     /' <<<"$listing"
+[ "$(grep -c $'^expert\t' <<<"$listing")" -eq 5 ] || fail "the core package should have received five experts"
+grep -qx $'unloaded\texperts=0' <<<"$listing" || fail "unloading the plug-in should take every expert back"
+
+generate() {  # generate <host exe> <plug-in> <project folder> <expert> <expected units folder> <files...>
+  local host=$1 plugin=$2 folder=$3 expert=$4 expected=$5; shift 5
+  local out
+  note "$host --plugin $plugin --project C:\\Work\\$folder\\Project1 --run \"$expert\""
+  out=$(run "$ide/$host" --plugin "C:\\IDE\\Plugins\\$plugin" --project "C:\\Work\\$folder\\Project1" \
+          --run "$expert" | tr -d '\r') || fail "$host --run \"$expert\" exited with $?"
+  sed 's/^/     /' <<<"$out"
+  for f in "$@"; do
+    note "C:\\Work\\$folder\\$f:"
+    tr -d '\r' <"$prefix_c/Work/$folder/$f" | awk '{ line[NR] = $0; if ($0 ~ /[^ ]/) last = NR }
+      END { for (i = 1; i <= last; i++) print "       | " line[i]
+            if (NR > last) print "       | (then " NR - last " empty or one-blank lines)" }'
+    cmp -s "$prefix_c/Work/$folder/$f" "$golden/$expected/$f" || fail "$f is not the expected unit"
+  done
+}
+
+say "The data-module wizard in the Pascal IDE: the project folder holds Unit1.pas and Unit2.dfm, so Unit3 it is"
+mkdir -p "$prefix_c/Work/Pascal" "$prefix_c/Work/Cpp"
+touch "$prefix_c/Work/Pascal/Unit1.pas" "$prefix_c/Work/Pascal/Unit2.dfm"
+generate ide-host.exe expNcXv2D7.dll Pascal "ShellExtension Module" NxModule Unit3.pas
+
+say "The property-sheet form wizard in the C++ IDE (bcb.exe): a source file and its header"
+touch "$prefix_c/Work/Cpp/Unit1.cpp" "$prefix_c/Work/Cpp/Unit2.dfm"
+generate bcb.exe expNcXv2C6.dll Cpp "PropetySheet Form " NxShellPropSheetForm Unit3.cpp Unit3.h
+note "each generated file is byte for byte the expected unit (CR LF line ends, trailing lines included)"
+
 say "Demo finished: every step showed what it should"

@@ -6,7 +6,8 @@ packages=(cmake ninja-build googletest
           wine64 xvfb xauth
           fonts-wine  # Wine's own "MS Sans Serif", "Tahoma" and "Marlett", the faces the forms ask for
           locales   # locale sources: the date-time tests compile de_DE, en_GB, ja_JP into the build tree
-          python3)  # the demo turns its screenshot into a PNG (tools/bmp2png.py)
+          python3   # the demo turns its screenshot into a PNG (tools/bmp2png.py)
+          fp-compiler)  # the wizard's generated Pascal units are compiled by a test
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

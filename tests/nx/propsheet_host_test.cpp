@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "tests/nx/test_data_object.h"
+#include "tests/support/RunProgram.h"
 
 using namespace nxtest;
 
@@ -32,9 +33,8 @@ std::string HereFile(const char* Name) {
   return std::string(Path) + "\\" + Name;
 }
 
-struct TRun {
-  DWORD ExitCode = DWORD(-1);
-  std::vector<std::string> Lines;
+// A run of a program, with the lines the tests look for.
+struct TRun : TProgramRun {
   bool Has(const std::string& Line) const { return std::find(Lines.begin(), Lines.end(), Line) != Lines.end(); }
   // The first line that starts with Prefix ("" when none).
   std::string Starting(const std::string& Prefix) const {
@@ -48,79 +48,22 @@ struct TRun {
       if (L.rfind("tab ", 0) == 0) Result.push_back(L);
     return Result;
   }
-  std::string Text() const {
-    std::string All;
-    for (const std::string& L : Lines) All += L + "\n";
-    return All;
-  }
 };
 
 // Runs a program with its output collected; ends it when it outlives the deadline.
-TRun RunProgram(std::string CommandLine) {
+TRun RunWithDeadline(std::string CommandLine) {
   TRun Run;
-  SECURITY_ATTRIBUTES Inherit{sizeof Inherit, nullptr, TRUE};
-  HANDLE Read = nullptr, Write = nullptr;
-  if (!CreatePipe(&Read, &Write, &Inherit, 0)) return Run;
-  SetHandleInformation(Read, HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOA Startup{};
-  Startup.cb = sizeof Startup;
-  Startup.dwFlags = STARTF_USESTDHANDLES;
-  Startup.hStdOutput = Write;
-  Startup.hStdError = Write;
-  Startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  PROCESS_INFORMATION Process{};
-  const BOOL Started =
-      CreateProcessA(nullptr, CommandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &Startup, &Process);
-  CloseHandle(Write);
-  if (!Started) {
-    CloseHandle(Read);
-    return Run;
-  }
-  std::string Output;
-  const DWORD Start = GetTickCount();
-  for (;;) {
-    DWORD Available = 0;
-    if (PeekNamedPipe(Read, nullptr, 0, nullptr, &Available, nullptr) && Available > 0) {
-      std::string Chunk(Available, '\0');
-      DWORD Got = 0;
-      if (ReadFile(Read, Chunk.data(), Available, &Got, nullptr)) Output.append(Chunk, 0, Got);
-      continue;
-    }
-    if (WaitForSingleObject(Process.hProcess, 20) == WAIT_OBJECT_0) {
-      // What the program wrote just before it ended.
-      DWORD Got = 0;
-      char Buf[4096];
-      while (PeekNamedPipe(Read, nullptr, 0, nullptr, &Available, nullptr) && Available > 0 &&
-             ReadFile(Read, Buf, sizeof Buf, &Got, nullptr) && Got > 0)
-        Output.append(Buf, Got);
-      break;
-    }
-    if (GetTickCount() - Start > kDeadlineMs) {
-      TerminateProcess(Process.hProcess, 99);
-      WaitForSingleObject(Process.hProcess, 5000);
-      Output += "test: the program outlived its deadline\n";
-      break;
-    }
-  }
-  GetExitCodeProcess(Process.hProcess, &Run.ExitCode);
-  CloseHandle(Process.hThread);
-  CloseHandle(Process.hProcess);
-  CloseHandle(Read);
-  std::istringstream Stream(Output);
-  for (std::string Line; std::getline(Stream, Line);) {
-    if (!Line.empty() && Line.back() == '\r') Line.pop_back();
-    Run.Lines.push_back(Line);
-  }
+  static_cast<TProgramRun&>(Run) = RunProgram(std::move(CommandLine), std::string(), kDeadlineMs);
   return Run;
 }
 
 TRun Host(const std::string& File, const std::string& Options) {
-  return RunProgram("\"" + HereFile("propsheet-host.exe") + "\" \"" + HereFile("nx_test_server.dll") + "\" \"" + File +
+  return RunWithDeadline("\"" + HereFile("propsheet-host.exe") + "\" \"" + HereFile("nx_test_server.dll") + "\" \"" + File +
                     "\" " + Options);
 }
 
 DWORD Regsvr32(const std::string& Switches) {
-  return RunProgram("regsvr32.exe " + Switches + " \"" + HereFile("nx_test_server.dll") + "\"").ExitCode;
+  return RunWithDeadline("regsvr32.exe " + Switches + " \"" + HereFile("nx_test_server.dll") + "\"").ExitCode;
 }
 
 bool KeyExists(HKEY Root, const std::string& Key) {
@@ -253,7 +196,7 @@ TEST_F(NxPropSheetHost, ThroughTheLibraryExportsTheSheetShowsEveryPageAndEndsUnl
 }
 
 TEST_F(NxPropSheetHost, NothingToShowEndsAtOnce) {
-  TRun Usage = RunProgram("\"" + HereFile("propsheet-host.exe") + "\" only-one-argument");
+  TRun Usage = RunWithDeadline("\"" + HereFile("propsheet-host.exe") + "\" only-one-argument");
   EXPECT_EQ(Usage.ExitCode, 1u);
   TRun Unknown = Host(File, "--via direct --clsid {49B74812-DD93-4C7D-A365-EF6AF0F18528} --timeout 30");
   SCOPED_TRACE(Unknown.Text());

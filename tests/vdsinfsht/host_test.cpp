@@ -5,51 +5,14 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "tests/support/RunProgram.h"
 #include "tests/vdsinfsht/PageHarness.h"
 #include "tests/vdsinfsht/VdsTestSupport.h"
 
 namespace {
-
-// Runs the command line and returns what it printed; ExitCode gets its exit code.
-std::string RunAndCapture(std::string CommandLine, DWORD& ExitCode) {
-  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  HANDLE readEnd = nullptr, writeEnd = nullptr;
-  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return {};
-  ScopedKernelHandle reader(readEnd), writer(writeEnd);
-  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = writeEnd;
-  startup.hStdError = writeEnd;
-  PROCESS_INFORMATION process{};
-  ExitCode = 1000;
-  if (!CreateProcessA(nullptr, CommandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process))
-    return {};
-  ScopedKernelHandle processHandle(process.hProcess), threadHandle(process.hThread);
-  writer.reset();
-  std::string out;
-  char buffer[4096];
-  DWORD got = 0;
-  while (ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got > 0) out.append(buffer, got);
-  WaitForSingleObject(process.hProcess, 120000);
-  GetExitCodeProcess(process.hProcess, &ExitCode);
-  return out;
-}
-
-std::vector<std::string> LinesOf(const std::string& Text) {
-  std::vector<std::string> lines;
-  std::istringstream in(Text);
-  for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-  }
-  return lines;
-}
 
 bool Has(const std::vector<std::string>& Lines, const std::string& Line) {
   for (const std::string& l : Lines)
@@ -88,18 +51,16 @@ TEST(ScriptInfoHost, TheRegisteredHandlerShowsItsPageInTheHostAndLetsTheLibraryG
     ASSERT_TRUE(server.Loaded());
     ASSERT_EQ(server.RegisterServer(), S_OK);
   }
-  DWORD exitCode = 0;
-  std::string out = RunAndCapture("\"" + WindowsPathOfUnix(PROPSHEET_HOST) + "\" \"" + dll + "\" \"" + script +
-                                      "\" --via registry --dump --timeout 60",
-                                  exitCode);
+  const TProgramRun run = RunProgram("\"" + WindowsPathOfUnix(PROPSHEET_HOST) + "\" \"" + dll + "\" \"" + script +
+                                      "\" --via registry --dump --timeout 60");
   {
     ScriptInfoServer server(dll);
     EXPECT_EQ(server.UnregisterServer(), S_OK);
   }
   RegDeleteKeyA(HKEY_CLASSES_ROOT, ".vds");
-  SCOPED_TRACE(out);
-  EXPECT_EQ(exitCode, 0u);
-  std::vector<std::string> lines = LinesOf(out);
+  SCOPED_TRACE(run.Text());
+  EXPECT_EQ(run.ExitCode, 0u);
+  const std::vector<std::string>& lines = run.Lines;
   EXPECT_TRUE(Has(lines, std::string("handler ") + kScriptInfoClsidText + " via registry S_OK"));
   EXPECT_TRUE(Has(lines, "tab 0 \"Script Info\"")) << "one tab, without an icon";
   EXPECT_FALSE(Has(lines, "tab 1 \"Script Info\""));

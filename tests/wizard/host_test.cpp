@@ -1,0 +1,139 @@
+// ide-host.exe with the three plug-in builds, each run a process of its own: the expert list, an IDE
+// without the core package, the four wizards in the Pascal IDE and in the C++ IDE (the host copied
+// as bcb.exe), and the command line's failures.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "tests/support/RunProgram.h"
+#include "tests/wizard/WizardTestSupport.h"
+
+namespace {
+
+// A folder with the host under a name of the test's choice, ide-design.dll and (or not) the core
+// packages: an installed IDE.
+class THostFolder {
+public:
+  explicit THostFolder(const std::string& ExeName, bool WithCorePackages = true) : FExe(FTree.Path(ExeName)) {
+    Copy(IDE_HOST_EXE, FExe);
+    Copy(IDE_DESIGN_DLL, FTree.Path("ide-design.dll"));
+    if (WithCorePackages) {
+      Copy(CORE_IDE70_BPL, FTree.Path("CoreIde70.bpl"));
+      Copy(CORE_IDE60_BPL, FTree.Path("CoreIde60.bpl"));
+    }
+  }
+  // Runs the host in its own folder.
+  TProgramRun Run(const std::string& Arguments) const {
+    return RunProgram("\"" + FExe + "\" " + Arguments, FTree.Root());
+  }
+
+private:
+  static void Copy(const std::string& UnixPath, const std::string& To) {
+    ASSERT_TRUE(CopyFileA(WindowsPathOfUnix(UnixPath).c_str(), To.c_str(), FALSE)) << UnixPath;
+  }
+  TempTree FTree;
+  std::string FExe;
+};
+
+std::string Plugin(const char* UnixPath) { return "--plugin \"" + WindowsPathOfUnix(UnixPath) + "\""; }
+
+const std::vector<std::string> kExpertLines{
+    "expert\tNxAboutExpert\tstyle=0\tstate=1\tpage=New\tmenu=About &Nacre+",
+    "expert\tShellExtension Module\tstyle=1\tstate=0\tpage=Shell Extensions\tmenu=",
+    "expert\tShellExtension Permanent Module\tstyle=1\tstate=0\tpage=Shell Extensions\tmenu=",
+    "expert\tShellExtension ShellView Form\tstyle=1\tstate=0\tpage=Shell Extensions\tmenu=",
+    "expert\tPropetySheet Form \tstyle=1\tstate=0\tpage=Shell Extensions\tmenu=",
+    "unloaded\texperts=0"};
+
+TEST(IdeHost, ListsTheFiveExpertsOfEachBuildAndTakesThemBackAtUnload) {
+  THostFolder Host("ide-host.exe");
+  for (const char* Dll : {PLUGIN_D7, PLUGIN_D6, PLUGIN_C6}) {
+    const TProgramRun Run = Host.Run(Plugin(Dll) + " --list");
+    EXPECT_EQ(Run.ExitCode, 0u) << Dll;
+    EXPECT_EQ(Run.Lines, kExpertLines) << Dll;
+  }
+}
+
+TEST(IdeHost, AnIdeWithoutTheCorePackageListsNoExperts) {
+  THostFolder Host("ide-host.exe", false);
+  const TProgramRun Run = Host.Run(Plugin(PLUGIN_D7) + " --list");
+  EXPECT_EQ(Run.ExitCode, 0u);
+  EXPECT_EQ(Run.Lines, std::vector<std::string>{"unloaded\texperts=0"});
+}
+
+// A project folder that holds Unit1.<ext> and Unit2.dfm.
+struct TProjectFolder {
+  TempTree Tree;
+  explicit TProjectFolder(const char* UnitExtension) {
+    Tree.File(std::string("Unit1") + UnitExtension);
+    Tree.File("Unit2.dfm");
+  }
+  std::string RunWizard(const THostFolder& Host, const char* Dll, const std::string& Expert, TProgramRun& Run) const {
+    Run = Host.Run(Plugin(Dll) + " --project \"" + Tree.Path("Project1.dpr") + "\" --run \"" + Expert + "\"");
+    return Run.Text();
+  }
+};
+
+TEST(IdeHost, EachWizardWritesUnit3InThePascalAndInTheCppIde) {
+  const struct {
+    const char* Host;
+    const char* Dll;
+    const char* UnitExtension;
+    std::vector<const char*> Written;
+  } Ides[] = {{"ide-host.exe", PLUGIN_D7, ".pas", {".pas"}}, {"bcb.exe", PLUGIN_C6, ".cpp", {".cpp", ".h"}}};
+  for (const auto& Ide : Ides) {
+    THostFolder Host(Ide.Host);
+    for (const TWizardCase& Case : kWizardCases) {
+      TProjectFolder Project(Ide.UnitExtension);
+      TProgramRun Run;
+      SCOPED_TRACE(std::string(Ide.Host) + ": " + Project.RunWizard(Host, Ide.Dll, Case.ExpertName, Run));
+      EXPECT_EQ(Run.ExitCode, 0u);
+      std::vector<std::string> Lines;
+      for (const char* Extension : Ide.Written) {
+        const std::string File = Project.Tree.Path(std::string("Unit3") + Extension);
+        Lines.push_back("wrote\t" + File);
+        EXPECT_EQ(ReadBytes(File), Golden(Case.Ancestor, Extension)) << File;
+      }
+      EXPECT_EQ(Run.Lines, Lines);
+    }
+  }
+  THostFolder Host("ide-host.exe");
+  TProjectFolder Project(".pas");
+  TProgramRun Run;
+  Project.RunWizard(Host, PLUGIN_D6, "ShellExtension ShellView Form", Run);
+  EXPECT_EQ(ReadBytes(Project.Tree.Path("Unit3.pas")), Golden("NxShellViewForm", ".pas"))
+      << "the version-6 build's shell-view unit is the version-7 build's";
+}
+
+TEST(IdeHost, TheHostsFileNameDecidesTheLanguage) {
+  for (const auto& [ExeName, Written] : {std::pair{"BCB.EXE", "Unit1.cpp"}, std::pair{"xbcb.exe", "Unit1.pas"}}) {
+    THostFolder Host(ExeName);
+    TempTree Project;
+    TProgramRun Run = Host.Run(Plugin(PLUGIN_D7) + " --project \"" + Project.Path("P.dpr") +
+                               "\" --run \"ShellExtension Module\"");
+    EXPECT_EQ(Run.ExitCode, 0u) << ExeName;
+    EXPECT_EQ(Run.Lines.at(0), "wrote\t" + Project.Path(Written)) << ExeName;
+  }
+}
+
+TEST(IdeHost, TheAboutEntryWritesNothingAndFailuresEndInExitCodes) {
+  THostFolder Host("ide-host.exe");
+  TempTree Project;
+  TProgramRun About = Host.Run(Plugin(PLUGIN_D7) + " --project \"" + Project.Path("P.dpr") + "\" --run NxAboutExpert");
+  EXPECT_EQ(About.ExitCode, 0u);
+  EXPECT_TRUE(About.Lines.empty()) << About.Text();
+
+  const std::string Missing = Project.Path("missing\\P.dpr");
+  TProgramRun Unwritable =
+      Host.Run(Plugin(PLUGIN_D7) + " --project \"" + Missing + "\" --run \"ShellExtension Module\"");
+  EXPECT_EQ(Unwritable.ExitCode, 1u);
+  EXPECT_EQ(Unwritable.Lines, std::vector<std::string>{"error\tCannot write " + Project.Path("missing\\Unit1.pas")});
+
+  TProgramRun Unknown = Host.Run(Plugin(PLUGIN_D7) + " --project \"" + Project.Path("P.dpr") + "\" --run Nobody");
+  EXPECT_EQ(Unknown.ExitCode, 1u);
+  EXPECT_EQ(Unknown.Lines, std::vector<std::string>{"error\tno expert named \"Nobody\""});
+
+  EXPECT_EQ(Host.Run("--list").ExitCode, 2u) << "no plug-in";
+}
+
+}  // namespace

@@ -1,0 +1,13 @@
+unit ComServ;
+
+interface
+type
+  TComServer = class
+  end;
+
+var
+  ComServer: TComServer;
+
+implementation
+
+end.

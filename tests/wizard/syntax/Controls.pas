@@ -1,0 +1,7 @@
+unit Controls;
+
+interface
+
+implementation
+
+end.

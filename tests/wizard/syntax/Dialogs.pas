@@ -1,0 +1,7 @@
+unit Dialogs;
+
+interface
+
+implementation
+
+end.

@@ -1,0 +1,7 @@
+unit Graphics;
+
+interface
+
+implementation
+
+end.

@@ -1,0 +1,7 @@
+unit Menus;
+
+interface
+
+implementation
+
+end.

@@ -1,0 +1,7 @@
+unit Messages;
+
+interface
+
+implementation
+
+end.

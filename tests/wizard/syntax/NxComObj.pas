@@ -1,0 +1,7 @@
+unit NxComObj;
+
+interface
+
+implementation
+
+end.

@@ -1,0 +1,7 @@
+unit NxIconList;
+
+interface
+
+implementation
+
+end.

@@ -1,0 +1,7 @@
+unit NxPopupMenu;
+
+interface
+
+implementation
+
+end.

@@ -1,0 +1,7 @@
+unit NxProvider;
+
+interface
+
+implementation
+
+end.

@@ -1,0 +1,7 @@
+unit Windows;
+
+interface
+
+implementation
+
+end.

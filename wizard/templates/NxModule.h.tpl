@@ -1,0 +1,35 @@
+//---------------------------------------------------------------------------
+#ifndef ~UnitName~H
+#define ~UnitName~H
+//---------------------------------------------------------------------------
+#include <SysUtils.hpp>
+#include <Classes.hpp>
+#include <ComServ_D.hpp>
+#include <ComObj_D.hpp>
+#include <NxComObj.hpp>
+#include <NxDataModule.hpp>
+#include <vcl.h>
+//---------------------------------------------------------------------------
+class T~FormName~ : public TNxModule
+{
+__published:    // IDE-managed Components
+private:        // User declarations
+public:         // User declarations
+	__fastcall T~FormName~(TComponent* Owner);
+};
+//---------------------------------------------------------------------------
+extern PACKAGE T~FormName~ *~FormName~;
+//---------------------------------------------------------------------------
+#endif
+
+
+
+
+
+
+
+
+
+ 
+ 
+ 

@@ -1,0 +1,33 @@
+//---------------------------------------------------------------------------
+#ifndef ~UnitName~H
+#define ~UnitName~H
+//---------------------------------------------------------------------------
+#include <SysUtils.hpp>
+#include <Classes.hpp>
+#include <vcl.h>
+//---------------------------------------------------------------------------
+class T~FormName~ : public TNxShellViewForm
+{
+__published:    // IDE-managed Components
+private:        // User declarations
+public:         // User declarations
+	__fastcall T~FormName~(TComponent* Owner);
+};
+//---------------------------------------------------------------------------
+extern PACKAGE T~FormName~ *~FormName~;
+//---------------------------------------------------------------------------
+#endif
+
+
+
+
+
+
+
+
+
+ 
+ 
+ 
+ 
+ 
