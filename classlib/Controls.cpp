@@ -162,6 +162,13 @@ TCustomForm* ValidParentForm(TControl* Control) {
   return Form;
 }
 
+TWinControl* FindVCLWindow(const TPoint& Pos) {
+  for (HWND Wnd = WindowFromPoint(Pos); Wnd; Wnd = GetParent(Wnd)) {
+    if (TWinControl* Control = FindControl(Wnd)) return Control;
+  }
+  return nullptr;
+}
+
 // ---- TControl ---------------------------------------------------------------------------------------
 
 TControl::TControl(TComponent* AOwner) : TComponent(AOwner), FFont(TFont::Create()) {
@@ -1378,6 +1385,18 @@ void TGraphicControl::Dispatch(TMessage& Message) {
     return;
   }
   TControl::Dispatch(Message);
+}
+
+void TGraphicControl::PaintImmediately() {
+  if (!Parent() || !Parent()->HandleAllocated()) return;
+  bool HadDC = FCanvas->HandleAllocated();
+  try {
+    Paint();
+  } catch (...) {
+    if (!HadDC) FCanvas->FreeHandle();
+    throw;
+  }
+  if (!HadDC) FCanvas->FreeHandle();
 }
 
 TCustomControl::TCustomControl(TComponent* AOwner)
