@@ -1184,7 +1184,8 @@ void TWinControl::Dispatch(TMessage& Message) {
     case WM_PRINTCLIENT:
       if (!FSubclassed) {
         auto DC = reinterpret_cast<HDC>(Message.WParam);
-        if (Message.LParam & PRF_ERASEBKGND) EraseBackground(DC);
+        // Through the window, so that whoever subclassed it (a background painter) draws it.
+        if (Message.LParam & PRF_ERASEBKGND) SendMessageA(FHandle, WM_ERASEBKGND, Message.WParam, 0);
         PaintWindow(DC);
         PaintControls(DC, nullptr);
         return;
