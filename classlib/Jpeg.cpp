@@ -254,8 +254,12 @@ void TJPEGImage::DIBNeeded() {
     FreePalette();
     throw;
   }
-  if (FPalette) SetPaletteModified(true);
   Progress(this, psEnding, 100, false, R, "");
+  if (FPalette) {
+    // Whoever shows the image realises the new palette (also while it is drawing it).
+    SetPaletteModified(true);
+    Changed(this);
+  }
 }
 
 TBitmap* TJPEGImage::Bitmap() {

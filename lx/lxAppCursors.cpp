@@ -6,6 +6,7 @@
 #include "classlib/Forms.h"
 #include "classlib/StdCtrls.h"
 #include "classlib/TypInfo.h"
+#include "classlib/UnitInit.h"
 
 namespace {
 // Process-wide, used on the hooked thread only.
@@ -22,6 +23,7 @@ template <TlxAppObject Object> void SetCursorOf(TlxAppCursors& C, TCursor Value)
 }  // namespace
 
 TlxAppCursors::TlxAppCursors(TComponent* AOwner) : TlxComponent(AOwner) {
+  EnsureUnitsStarted();  // the library cursors are typical values
   FCursors[aoBorderBottom] = crSizeNS;
   FCursors[aoBorderBottomLeft] = crSizeNESW;
   FCursors[aoBorderBottomRight] = crSizeNWSE;

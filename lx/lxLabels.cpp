@@ -6,6 +6,7 @@
 #include "classlib/ControlsPublish.h"
 #include "classlib/Forms.h"
 #include "classlib/TypInfo.h"
+#include "classlib/UnitInit.h"
 #include "lx/lxGraphics.h"
 #include "lx/lxUtils.h"
 
@@ -74,7 +75,9 @@ void TlxStyleFont::SetUsed(bool Value) {
 
 // ---- TlxBaseLabel -------------------------------------------------------------------------------
 
-TlxBaseLabel::TlxBaseLabel(TComponent* AOwner) : TCustomLabel(AOwner), FBitmap(TBitmap::Create()) {}
+TlxBaseLabel::TlxBaseLabel(TComponent* AOwner) : TCustomLabel(AOwner), FBitmap(TBitmap::Create()) {
+  EnsureUnitsStarted();  // the library cursors (the link cursor) are in Screen's table from here on
+}
 
 TlxBaseLabel::~TlxBaseLabel() { FBitmap->Free(); }
 
