@@ -39,7 +39,8 @@ prepare_prefix() {
   # manager under Xvfb) and does not wait two seconds for one whenever a captioned window goes.
   local lxreg="$WINEPREFIX/lx-windows.reg"
   printf 'REGEDIT4\r\n' > "$lxreg"
-  for exe in lx_captionbutton_test.exe lx_formhelp_test.exe lx_labels_test.exe lx_decor_test.exe; do
+  for exe in lx_captionbutton_test.exe lx_formhelp_test.exe lx_labels_test.exe lx_decor_test.exe \
+             lx_decor_demo.exe; do
     printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\%s\\X11 Driver]\r\n"Decorated"="N"\r\n"Managed"="N"\r\n' "$exe" >> "$lxreg"
   done
   "$WINE" regedit /S "$lxreg" >/dev/null 2>&1 </dev/null
