@@ -261,9 +261,9 @@ void DecodeJpeg(const uint8_t* Data, size_t Size, const TDecodeOptions& Options,
   }
 
   Guarded(D.Err(), [&Info] { jpeg_start_decompress(&Info); });
-  TRowTarget Target = Prepare(FrameOf(Info));
   bool Indexed = Info.quantize_colors != 0;
   if (!Buffered) {
+    TRowTarget Target = Prepare(FrameOf(Info));
     Guarded(D.Err(), [&] {
       ReadRows(Info, Target, Indexed);
       jpeg_finish_decompress(&Info);
@@ -271,14 +271,16 @@ void DecodeJpeg(const uint8_t* Data, size_t Size, const TDecodeOptions& Options,
     D.CheckComplete();
     return;
   }
-  // One output pass per scan that arrives, each shown as it stands.
+  // One output pass per scan that arrives, each shown as it stands. The colour map of a buffered
+  // decode is made when the first output pass starts.
+  TRowTarget Target;
   bool Shown = false;
   for (;;) {
-    bool Complete = false;
-    Guarded(D.Err(), [&] { Complete = jpeg_input_complete(&Info) != 0; });
+    bool Complete = jpeg_input_complete(&Info) != 0;
     if (Complete && Shown && Info.output_scan_number >= Info.input_scan_number) break;
+    Guarded(D.Err(), [&Info] { jpeg_start_output(&Info, Info.input_scan_number); });
+    if (!Shown) Target = Prepare(FrameOf(Info));
     Guarded(D.Err(), [&] {
-      jpeg_start_output(&Info, Info.input_scan_number);
       ReadRows(Info, Target, Indexed);
       jpeg_finish_output(&Info);
     });

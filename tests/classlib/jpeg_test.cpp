@@ -148,6 +148,13 @@ TEST(Jpeg, GrayscaleAndEightBitDecoding) {
   EXPECT_NE(J->Palette(), nullptr);
   EXPECT_TRUE(J->PaletteModified());
   ExpectNear(MeanOf(J->Bitmap(), Rect(4, 28, 28, 44)), 0, 0, 255);
+
+  // Shown pass by pass, the colour map comes with the first pass.
+  TObjectPtr<TJPEGImage> P(LoadJpeg(JpegBytes(Source.get(), 90, true)));
+  P->SetPixelFormat(jf8Bit);
+  P->SetProgressiveDisplay(true);
+  ExpectNear(MeanOf(P->Bitmap(), Rect(36, 4, 60, 20)), 0, 255, 0);
+  EXPECT_NE(P->Palette(), nullptr);
 }
 
 TEST(Jpeg, ProgressiveDisplayShowsEachPassAndDrawsThePartialPicture) {
