@@ -2,23 +2,12 @@
 
 #include "classlib/Forms.h"
 #include "classlib/TypInfo.h"
+#include "lx/lxGdiHandles.h"
 
 namespace {
 struct TFormBackgroundRegistration {
   TFormBackgroundRegistration() { RegisterClass(ClassOf<TlxFormBackground>()); }
 } const g_FormBackgroundRegistration;
-
-// Clears a flag on every path.
-class TFlagScope {
-public:
-  explicit TFlagScope(bool& Flag) : FFlag(Flag) { FFlag = true; }
-  ~TFlagScope() { FFlag = false; }
-  TFlagScope(const TFlagScope&) = delete;
-  TFlagScope& operator=(const TFlagScope&) = delete;
-
-private:
-  bool& FFlag;
-};
 }  // namespace
 
 TlxFormBackground::TlxFormBackground(TComponent* AOwner)
@@ -38,7 +27,7 @@ void TlxFormBackground::BeforeWndProc(TMessage& Message, bool& Handled) {
   if (Message.Msg != WM_ERASEBKGND || !FActive || ComponentState().Contains(csDesigning)) return;
   Handled = true;
   if (FPainting) return;
-  TFlagScope Painting(FPainting);
+  lxgdi::TDrawingFlag Painting(FPainting);
   auto DC = reinterpret_cast<HDC>(Message.WParam);
   TRect R{};
   GetClientRect(Handle(), &R);

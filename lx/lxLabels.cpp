@@ -7,6 +7,7 @@
 #include "classlib/Forms.h"
 #include "classlib/TypInfo.h"
 #include "classlib/UnitInit.h"
+#include "lx/lxGdiHandles.h"
 #include "lx/lxGraphics.h"
 #include "lx/lxUtils.h"
 
@@ -23,19 +24,6 @@ constexpr UINT kEndEllipsis = DT_END_ELLIPSIS | DT_MODIFYSTRING;    // 0x18000
 struct TLabelsRegistration {
   TLabelsRegistration() { RegisterClasses({ClassOf<TlxLabel>(), ClassOf<TlxURLLabel>()}); }
 } const g_LabelsRegistration;
-
-// Selects a font into a DC for one drawing call.
-class TSelectedFont {
-public:
-  TSelectedFont(HDC DC, HFONT Font) : FDC(DC), FOld(SelectObject(DC, Font)) {}
-  ~TSelectedFont() { SelectObject(FDC, FOld); }
-  TSelectedFont(const TSelectedFont&) = delete;
-  TSelectedFont& operator=(const TSelectedFont&) = delete;
-
-private:
-  HDC FDC;
-  HGDIOBJ FOld;
-};
 }  // namespace
 
 namespace lxlabels_detail {
@@ -352,7 +340,7 @@ void TlxLabel::DrawTextLayer(TLayer Layer, TRect& Rect, UINT Flags) {
   std::vector<char> Buffer(Text.begin(), Text.end());
   Buffer.resize(Text.size() + 5, '\0');
   HDC DC = Target->Handle();
-  TSelectedFont Selected(DC, Target->Font()->Handle());
+  lxgdi::TSelection Selected(DC, Target->Font()->Handle());
   int OldMode = SetBkMode(DC, TRANSPARENT);
   COLORREF OldColor = SetTextColor(DC, ColorToRGB(LayerColor));
   DrawTextExA(DC, Buffer.data(), static_cast<int>(Text.size()), &Rect, Flags, nullptr);

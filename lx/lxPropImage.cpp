@@ -5,6 +5,7 @@
 #include "classlib/ControlsPublish.h"
 #include "classlib/Forms.h"
 #include "classlib/TypInfo.h"
+#include "lx/lxGdiHandles.h"
 
 using namespace controls_publish;
 
@@ -12,19 +13,6 @@ namespace {
 struct TPropImageRegistration {
   TPropImageRegistration() { RegisterClass(ClassOf<TlxProportionalImage>()); }
 } const g_PropImageRegistration;
-
-// Restores a flag's previous value on every path.
-class TFlagScope {
-public:
-  explicit TFlagScope(bool& Flag) : FFlag(Flag), FOld(Flag) { FFlag = true; }
-  ~TFlagScope() { FFlag = FOld; }
-  TFlagScope(const TFlagScope&) = delete;
-  TFlagScope& operator=(const TFlagScope&) = delete;
-
-private:
-  bool& FFlag;
-  bool FOld;
-};
 }  // namespace
 
 // ---- TlxJPEGProperties --------------------------------------------------------------------------
@@ -197,7 +185,7 @@ void TlxProportionalImage::Paint() {
     C->Rectangle(0, 0, Width(), Height());
   }
   if (!FPicture->HasGraphic()) return;
-  TFlagScope Drawing(FDrawing);
+  lxgdi::TDrawingFlag Drawing(FDrawing);
   TGraphic* G = FPicture->Graphic();
   TRect R = DestRect();
   if (R.right <= R.left || R.bottom <= R.top) return;
