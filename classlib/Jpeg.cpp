@@ -137,7 +137,14 @@ int TJPEGImage::Height() {
 }
 
 HPALETTE TJPEGImage::Palette() {
-  if (FPixelFormat == jf8Bit && !FDecoding && !Empty()) DIBNeeded();
+  // A query is no place to report a broken file: drawing the image does that.
+  if (FPixelFormat == jf8Bit && !FDecoding && !Empty()) {
+    try {
+      DIBNeeded();
+    } catch (const EJPEG&) {
+      return nullptr;
+    }
+  }
   return FPalette;
 }
 

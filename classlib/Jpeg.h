@@ -48,6 +48,7 @@ public:
   // A JPEG image has the size of its picture: setting it does nothing.
   void SetWidth(int) override {}
   void SetHeight(int) override {}
+  // jf8Bit: the colour map's palette (decoded now when needed; nil when the file is broken).
   HPALETTE Palette() override;
 
   // Keeps the stream's remaining bytes after checking the header. EJPEG for anything that is no
