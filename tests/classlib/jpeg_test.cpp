@@ -107,13 +107,6 @@ TEST(Jpeg, BitmapRoundTripKeepsTheQuadrantColours) {
   }
 }
 
-TEST(Jpeg, QualityChangesTheSizeOfTheFile) {
-  TObjectPtr<TBitmap> Source(Quadrants(128, 96));
-  Source->Canvas()->Pen()->SetColor(clBlack);
-  for (int I = 0; I < 96; I += 3) Source->Canvas()->Rectangle(I, I / 2, 128 - I, 96 - I / 2);
-  EXPECT_LT(JpegBytes(Source.get(), 10, false).size(), JpegBytes(Source.get(), 95, false).size());
-}
-
 TEST(Jpeg, ScaledDecodingRoundsTheSizeUp) {
   TObjectPtr<TBitmap> Source(Quadrants(61, 45));
   TObjectPtr<TJPEGImage> J(LoadJpeg(JpegBytes(Source.get(), 90, false)));

@@ -67,27 +67,6 @@ protected:
 
 }  // namespace
 
-TEST(AppCursorsMap, HitTestCodesNameTheWindowParts) {
-  TlxAppObject O;
-  const std::pair<WORD, TlxAppObject> Cases[] = {
-      {HTSYSMENU, aoSystemMenu},     {HTMENU, aoMainMenu},         {HTHSCROLL, aoScrollHorz},
-      {HTVSCROLL, aoScrollVert},     {HTMINBUTTON, aoBtnMinimize}, {HTMAXBUTTON, aoBtnMaximize},
-      {HTLEFT, aoBorderLeft},        {HTRIGHT, aoBorderRight},     {HTTOP, aoBorderTop},
-      {HTTOPLEFT, aoBorderTopLeft},  {HTTOPRIGHT, aoBorderTopRight}, {HTBOTTOM, aoBorderBottom},
-      {HTBOTTOMLEFT, aoBorderBottomLeft}, {HTBOTTOMRIGHT, aoBorderBottomRight}, {HTBORDER, aoBorderNonResize},
-      {HTCLOSE, aoBtnClose},         {HTHELP, aoBtnHelp},          {0xFFFE, aoTransparent}};
-  for (auto [Code, Object] : Cases) {
-    ASSERT_TRUE(TlxAppCursors::AppObjectOfHitTest(Code, WM_MOUSEMOVE, O)) << Code;
-    EXPECT_EQ(O, Object) << Code;
-  }
-  ASSERT_TRUE(TlxAppCursors::AppObjectOfHitTest(HTCAPTION, WM_MOUSEMOVE, O));
-  EXPECT_EQ(O, aoCaption);
-  ASSERT_TRUE(TlxAppCursors::AppObjectOfHitTest(HTCAPTION, 0, O));
-  EXPECT_EQ(O, aoMenuItem);
-  for (WORD None : {WORD(HTNOWHERE), WORD(HTGROWBOX), WORD(19), WORD(0xFFFF), WORD(HTCLIENT), WORD(22)})
-    EXPECT_FALSE(TlxAppCursors::AppObjectOfHitTest(None, WM_MOUSEMOVE, O)) << None;
-}
-
 TEST_F(AppCursorsTest, BordersTakeTheirCursorsAndPartsWithoutOneAreLeftToTheWindow) {
   HWND Wnd = Form->Handle();
   WNDPROC Original = ProcOf(Wnd);
@@ -108,6 +87,10 @@ TEST_F(AppCursorsTest, BordersTakeTheirCursorsAndPartsWithoutOneAreLeftToTheWind
   EXPECT_EQ(GetCursor(), Screen->Cursors(crHelp));
   EXPECT_NE(Request(Wnd, 0xFFFF), 1);
   EXPECT_NE(GetCursor(), Screen->Cursors(crHelp));
+  // The caption without a mouse message is a menu item (a menu is being tracked).
+  Cursors->SetCursor(aoMenuItem, crUpArrow);
+  SendMessageA(Wnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(Wnd), MAKELPARAM(HTCAPTION, 0));
+  EXPECT_EQ(GetCursor(), SystemCursor(IDC_UPARROW));
   EXPECT_EQ(ProcOf(Wnd), Original);
 
   Cursors->SetActive(false);
