@@ -171,7 +171,7 @@ TEST_F(LabelsTest, HoverAndPressFollowRealMouseMessages) {
   TPoint Screen = Form->ClientToScreen(Over);
   SetCursorPos(Screen.x, Screen.y);
   PostMessageA(Wnd, WM_MOUSEMOVE, 0, MAKELPARAM(Over.x, Over.y));
-  ASSERT_TRUE(PumpUntil([&] { return Link->MouseInside(); }));
+  ASSERT_TRUE(PumpUntil([&] { return Link->MouseInside(); }, 10000));
   PumpFor(50);
   EXPECT_GT(LinkTint(TTint::Red), 0);
   EXPECT_EQ(LinkTint(TTint::Blue), 0);
@@ -181,7 +181,7 @@ TEST_F(LabelsTest, HoverAndPressFollowRealMouseMessages) {
   Screen = Form->ClientToScreen(OnLabel);
   SetCursorPos(Screen.x, Screen.y);
   PostMessageA(Wnd, WM_MOUSEMOVE, 0, MAKELPARAM(OnLabel.x, OnLabel.y));
-  ASSERT_TRUE(PumpUntil([&] { return Label->MouseInside() && !Link->MouseInside(); }));
+  ASSERT_TRUE(PumpUntil([&] { return Label->MouseInside() && !Link->MouseInside(); }, 10000));
   EXPECT_EQ(LinkTint(TTint::Red), 0);
 
   // A press: the click look and, at once, the click cursor; the release ends both.

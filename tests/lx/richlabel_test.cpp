@@ -58,7 +58,7 @@ TEST_F(RichLabelTest, ShownFormPaintsToTheTextHeightUnlessAlignedToTheClientArea
   Form->Show();
   Label->SetCaption(kThreeLines);
   int Expected = OracleHeight(kThreeLines);
-  EXPECT_TRUE(PumpUntil([&] { return Label->Height() == Expected; }));
+  EXPECT_TRUE(PumpUntil([&] { return Label->Height() == Expected; }, 10000));
 
   Label->SetAlign(alClient);
   PumpFor(50);
