@@ -162,6 +162,13 @@ TCustomForm* ValidParentForm(TControl* Control) {
   return Form;
 }
 
+TWinControl* FindVCLWindow(const TPoint& Pos) {
+  for (HWND Wnd = WindowFromPoint(Pos); Wnd; Wnd = GetParent(Wnd)) {
+    if (TWinControl* Control = FindControl(Wnd)) return Control;
+  }
+  return nullptr;
+}
+
 // ---- TControl ---------------------------------------------------------------------------------------
 
 TControl::TControl(TComponent* AOwner) : TComponent(AOwner), FFont(TFont::Create()) {
@@ -1177,7 +1184,8 @@ void TWinControl::Dispatch(TMessage& Message) {
     case WM_PRINTCLIENT:
       if (!FSubclassed) {
         auto DC = reinterpret_cast<HDC>(Message.WParam);
-        if (Message.LParam & PRF_ERASEBKGND) EraseBackground(DC);
+        // Through the window, so that whoever subclassed it (a background painter) draws it.
+        if (Message.LParam & PRF_ERASEBKGND) SendMessageA(FHandle, WM_ERASEBKGND, Message.WParam, 0);
         PaintWindow(DC);
         PaintControls(DC, nullptr);
         return;
@@ -1378,6 +1386,18 @@ void TGraphicControl::Dispatch(TMessage& Message) {
     return;
   }
   TControl::Dispatch(Message);
+}
+
+void TGraphicControl::PaintImmediately() {
+  if (!Parent() || !Parent()->HandleAllocated()) return;
+  bool HadDC = FCanvas->HandleAllocated();
+  try {
+    Paint();
+  } catch (...) {
+    if (!HadDC) FCanvas->FreeHandle();
+    throw;
+  }
+  if (!HadDC) FCanvas->FreeHandle();
 }
 
 TCustomControl::TCustomControl(TComponent* AOwner)

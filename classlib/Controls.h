@@ -561,6 +561,9 @@ protected:
   ~TGraphicControl() override;
   // Draws the control on Canvas (origin at the control's top-left corner).
   virtual void Paint() {}
+  // Paints now, outside any WM_PAINT, on a DC of the parent's window (also while the parent is
+  // hidden); a DC the canvas takes for this is given back afterwards.
+  void PaintImmediately();
   void Dispatch(TMessage& Message) override;
 
 private:
@@ -595,3 +598,6 @@ const std::string& ControlPropertyName();
 TCustomForm* GetParentForm(TControl* Control);
 // Like GetParentForm, but EInvalidOperation "Control 'X' has no parent window" when none.
 TCustomForm* ValidParentForm(TControl* Control);
+// The window control of this module under the screen point (the window there or the nearest of
+// its ancestors that is one), nil when none.
+TWinControl* FindVCLWindow(const TPoint& Pos);

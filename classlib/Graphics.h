@@ -406,6 +406,11 @@ public:
   virtual void SetTransparent(bool Value);
   bool Modified() const noexcept { return FModified; }
   void SetModified(bool Value);
+  // The graphic's own palette (nil: none; owned by the graphic). PaletteModified tells whoever
+  // shows the graphic that the palette changed and should be realised again.
+  virtual HPALETTE Palette() { return nullptr; }
+  bool PaletteModified() const noexcept { return FPaletteModified; }
+  void SetPaletteModified(bool Value) noexcept { FPaletteModified = Value; }
 
   virtual void LoadFromStream(TStream& Stream) = 0;
   virtual void SaveToStream(TStream& Stream) = 0;
@@ -433,6 +438,7 @@ protected:
 private:
   bool FTransparent = false;
   bool FModified = false;
+  bool FPaletteModified = false;
 };
 
 using TGraphicClass = TClassRef<TGraphic>;

@@ -1,5 +1,6 @@
 // Owners of the GDI resources the lx drawing routines make for one call: each is given back on
-// every way out, and whatever they select into a DC is selected out again first.
+// every way out, and whatever they select into a DC is selected out again first. Also the
+// scope of a control's drawing-in-progress flag.
 #pragma once
 
 #include <windows.h>
@@ -92,6 +93,19 @@ private:
   HDC FDC;
   COLORREF FText;
   COLORREF FBack;
+};
+
+// Sets a "drawing in progress" flag for a scope and gives it back its previous value.
+class TDrawingFlag {
+public:
+  explicit TDrawingFlag(bool& Flag) noexcept : FFlag(Flag), FOld(Flag) { FFlag = true; }
+  TDrawingFlag(const TDrawingFlag&) = delete;
+  TDrawingFlag& operator=(const TDrawingFlag&) = delete;
+  ~TDrawingFlag() { FFlag = FOld; }
+
+private:
+  bool& FFlag;
+  bool FOld;
 };
 
 }  // namespace lxgdi

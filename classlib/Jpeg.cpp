@@ -1,0 +1,326 @@
+#include "classlib/Jpeg.h"
+
+#include <cstring>
+#include <memory>
+
+#include "classlib/JpegCodec.h"
+#include "classlib/SysUtils.h"
+#include "classlib/TypInfo.h"
+
+namespace jpeg_detail {
+const int UnitLink = 0;
+}  // namespace jpeg_detail
+
+namespace {
+// Form resources and picture files find the class by name and by extension.
+struct TJpegRegistration {
+  TJpegRegistration() {
+    RegisterClass(ClassOf<TJPEGImage>());
+    TPicture::RegisterFileFormat("jpeg", "JPEG Image File", TGraphicClass::Of<TJPEGImage>());
+    TPicture::RegisterFileFormat("jpg", "JPEG Image File", TGraphicClass::Of<TJPEGImage>());
+  }
+} const g_JpegRegistration;
+
+// Runs a codec call and reports its failure as the class library's error.
+template <class F> auto CodecCall(F&& Call) {
+  try {
+    return Call();
+  } catch (const jpegcodec::EJpegCodec& E) {
+    throw EJPEG(E.what());
+  } catch (const std::bad_alloc&) {
+    throw EJPEG("Insufficient memory");
+  }
+}
+
+// Clears a flag on every path.
+class TFlagScope {
+public:
+  explicit TFlagScope(bool& Flag) : FFlag(Flag) { FFlag = true; }
+  ~TFlagScope() { FFlag = false; }
+  TFlagScope(const TFlagScope&) = delete;
+  TFlagScope& operator=(const TFlagScope&) = delete;
+
+private:
+  bool& FFlag;
+};
+}  // namespace
+
+TJPEGImage::~TJPEGImage() {
+  FreePalette();
+  if (FBitmap) FBitmap->Free();
+}
+
+void TJPEGImage::FreePalette() {
+  if (FPalette) DeleteObject(FPalette);
+  FPalette = nullptr;
+}
+
+void TJPEGImage::FreeBitmap() {
+  if (FData.empty()) return;  // the bitmap is the picture itself until it is compressed
+  if (FBitmap) FBitmap->Free();
+  FBitmap = nullptr;
+  FreePalette();
+}
+
+void TJPEGImage::Assign(TPersistent* Source) {
+  if (auto* J = dynamic_cast<TJPEGImage*>(Source)) {
+    if (J == this) return;
+    std::unique_ptr<TBitmap, void (*)(TBitmap*)> Copy(nullptr, [](TBitmap* B) { B->Free(); });
+    if (J->FData.empty() && J->FBitmap) {
+      Copy.reset(TBitmap::Create());
+      Copy->Assign(J->FBitmap);
+    }
+    if (FBitmap) FBitmap->Free();
+    FBitmap = Copy.release();
+    FreePalette();
+    FData = J->FData;
+    FFileWidth = J->FFileWidth;
+    FFileHeight = J->FFileHeight;
+    FQuality = J->FQuality;
+    FGrayscale = J->FGrayscale;
+    FPerformance = J->FPerformance;
+    FPixelFormat = J->FPixelFormat;
+    FProgressiveDisplay = J->FProgressiveDisplay;
+    FProgressiveEncoding = J->FProgressiveEncoding;
+    FScale = J->FScale;
+    FSmoothing = J->FSmoothing;
+    Changed(this);
+    return;
+  }
+  if (auto* B = dynamic_cast<TBitmap*>(Source)) {
+    TBitmap* Copy = TBitmap::Create();
+    try {
+      Copy->Assign(B);
+      Copy->SetPixelFormat(pf24bit);
+    } catch (...) {
+      Copy->Free();
+      throw;
+    }
+    if (FBitmap) FBitmap->Free();
+    FBitmap = Copy;
+    FreePalette();
+    FData.clear();
+    FFileWidth = Copy->Width();
+    FFileHeight = Copy->Height();
+    Changed(this);
+    return;
+  }
+  if (!Source) {
+    if (FBitmap) FBitmap->Free();
+    FBitmap = nullptr;
+    FreePalette();
+    FData.clear();
+    FFileWidth = FFileHeight = 0;
+    Changed(this);
+    return;
+  }
+  TGraphic::Assign(Source);
+}
+
+void TJPEGImage::AssignTo(TPersistent* Dest) {
+  if (auto* B = dynamic_cast<TBitmap*>(Dest)) {
+    if (Empty()) B->Assign(nullptr);
+    else B->Assign(Bitmap());
+    return;
+  }
+  TGraphic::AssignTo(Dest);
+}
+
+int TJPEGImage::Width() {
+  if (FBitmap) return FBitmap->Width();
+  return jpegcodec::ScaledSize(FFileWidth, ScaleDenom());
+}
+
+int TJPEGImage::Height() {
+  if (FBitmap) return FBitmap->Height();
+  return jpegcodec::ScaledSize(FFileHeight, ScaleDenom());
+}
+
+HPALETTE TJPEGImage::Palette() {
+  // A query is no place to report a broken file: drawing the image does that.
+  if (FPixelFormat == jf8Bit && !FDecoding && !Empty()) {
+    try {
+      DIBNeeded();
+    } catch (const EJPEG&) {
+      return nullptr;
+    }
+  }
+  return FPalette;
+}
+
+void TJPEGImage::LoadFromStream(TStream& Stream) {
+  int64_t Left = Stream.Size() - Stream.Position();
+  if (Left < 0 || Left > 0x7FFFFFFF) throw EJPEG("JPEG image too large");
+  std::vector<uint8_t> Bytes(static_cast<size_t>(Left));
+  if (!Bytes.empty()) Stream.ReadBuffer(Bytes.data(), static_cast<int32_t>(Bytes.size()));
+  jpegcodec::TJpegInfo Info = CodecCall([&] { return jpegcodec::ReadJpegInfo(Bytes.data(), Bytes.size()); });
+  if (FBitmap) FBitmap->Free();
+  FBitmap = nullptr;
+  FreePalette();
+  FData = std::move(Bytes);
+  FFileWidth = Info.Width;
+  FFileHeight = Info.Height;
+  Changed(this);
+}
+
+void TJPEGImage::SaveToStream(TStream& Stream) {
+  Compress();
+  if (!FData.empty()) Stream.WriteBuffer(FData.data(), static_cast<int32_t>(FData.size()));
+}
+
+void TJPEGImage::ReadData(TStream& Stream) {
+  uint32_t Size = 0;
+  Stream.ReadBuffer(&Size, 4);
+  if (Size == 0) {
+    Assign(nullptr);
+    return;
+  }
+  int64_t Left = Stream.Size() - Stream.Position();
+  if (Left < 0 || Size > static_cast<uint64_t>(Left)) throw EReadError("Stream read error");
+  TMemoryStream Data;
+  Data.SetSize(Size);
+  Stream.ReadBuffer(Data.Memory(), static_cast<int32_t>(Size));
+  Data.SetPosition(0);
+  LoadFromStream(Data);
+}
+
+void TJPEGImage::WriteData(TStream& Stream) {
+  Compress();
+  auto Size = static_cast<uint32_t>(FData.size());
+  Stream.WriteBuffer(&Size, 4);
+  if (Size) Stream.WriteBuffer(FData.data(), static_cast<int32_t>(Size));
+}
+
+void TJPEGImage::Compress() {
+  if (!FData.empty() || !FBitmap || FBitmap->Empty()) return;
+  int W = FBitmap->Width(), H = FBitmap->Height();
+  auto* First = static_cast<const uint8_t*>(FBitmap->ScanLine(0));
+  ptrdiff_t Stride = H > 1 ? static_cast<const uint8_t*>(FBitmap->ScanLine(1)) - First : 0;
+  jpegcodec::TEncodeOptions Options;
+  Options.Quality = FQuality;
+  Options.Progressive = FProgressiveEncoding;
+  FData = CodecCall([&] { return jpegcodec::EncodeJpeg(First, Stride, W, H, Options); });
+  FFileWidth = W;
+  FFileHeight = H;
+  // From now on the bitmap is a decoding of the bytes, made again when the options change.
+  FreeBitmap();
+}
+
+void TJPEGImage::DIBNeeded() {
+  if (FBitmap || FData.empty() || FDecoding) return;
+  TFlagScope Decoding(FDecoding);
+  jpegcodec::TDecodeOptions Options;
+  Options.ScaleDenom = ScaleDenom();
+  Options.Grayscale = FGrayscale;
+  Options.FastDct = FPerformance == jpBestSpeed;
+  Options.Smoothing = FSmoothing;
+  Options.Quantize = FPixelFormat == jf8Bit;
+  Options.ShowPasses = FProgressiveDisplay;
+
+  std::unique_ptr<TBitmap, void (*)(TBitmap*)> Image(TBitmap::Create(), [](TBitmap* B) { B->Free(); });
+  HPALETTE NewPalette = nullptr;
+  auto Prepare = [&](const jpegcodec::TFrame& Frame) {
+    Image->SetPixelFormat(Frame.Indexed ? pf8bit : pf24bit);
+    Image->SetSize(Frame.Width, Frame.Height);
+    if (Frame.Indexed) {
+      RGBQUAD Colors[256]{};
+      std::vector<uint8_t> Log(sizeof(LOGPALETTE) + 256 * sizeof(PALETTEENTRY));
+      auto* Pal = reinterpret_cast<LOGPALETTE*>(Log.data());
+      Pal->palVersion = 0x300;
+      UINT Count = static_cast<UINT>(Frame.Palette.size() / 3);
+      Pal->palNumEntries = static_cast<WORD>(Count);
+      for (UINT I = 0; I < Count; ++I) {
+        const uint8_t* C = &Frame.Palette[I * 3];
+        Colors[I] = RGBQUAD{C[2], C[1], C[0], 0};
+        Pal->palPalEntry[I] = PALETTEENTRY{C[0], C[1], C[2], 0};
+      }
+      SetDIBColorTable(Image->Canvas()->Handle(), 0, Count, Colors);
+      if (Count) NewPalette = CreatePalette(Pal);
+    }
+    // While passes are shown, a handler drawing the image sees this bitmap.
+    if (FBitmap) FBitmap->Free();
+    FBitmap = Image.release();
+    FreePalette();
+    FPalette = NewPalette;
+    auto* First = static_cast<uint8_t*>(FBitmap->ScanLine(0));
+    ptrdiff_t Stride = Frame.Height > 1 ? static_cast<uint8_t*>(FBitmap->ScanLine(1)) - First : 0;
+    return jpegcodec::TRowTarget{First, Stride};
+  };
+  TRect R = Rect(0, 0, Width(), Height());
+  auto OnPass = [&](int Percent) {
+    GdiFlush();
+    Progress(this, psRunning, static_cast<uint8_t>(Percent), true, R, "");
+  };
+  Progress(this, psStarting, 0, false, R, "");
+  try {
+    CodecCall([&] { jpegcodec::DecodeJpeg(FData.data(), FData.size(), Options, Prepare, OnPass); });
+  } catch (...) {
+    // Nothing half-decoded stays behind.
+    if (FBitmap) FBitmap->Free();
+    FBitmap = nullptr;
+    FreePalette();
+    throw;
+  }
+  Progress(this, psEnding, 100, false, R, "");
+  if (FPalette) {
+    // Whoever shows the image realises the new palette (also while it is drawing it).
+    SetPaletteModified(true);
+    Changed(this);
+  }
+}
+
+TBitmap* TJPEGImage::Bitmap() {
+  DIBNeeded();
+  if (!FBitmap) {
+    FBitmap = TBitmap::Create();  // an empty image: an empty bitmap
+  }
+  return FBitmap;
+}
+
+void TJPEGImage::Draw(TCanvas* ACanvas, const TRect& Rect) {
+  if (!FDecoding) DIBNeeded();
+  if (FBitmap && !FBitmap->Empty()) ACanvas->StretchDraw(Rect, FBitmap);
+}
+
+void TJPEGImage::DecodingChanged() {
+  FreeBitmap();
+  Changed(this);
+}
+
+void TJPEGImage::SetCompressionQuality(TJPEGQualityRange Value) {
+  if (Value < 1) Value = 1;
+  if (Value > 100) Value = 100;
+  FQuality = Value;
+}
+
+void TJPEGImage::SetGrayscale(bool Value) {
+  if (FGrayscale == Value) return;
+  FGrayscale = Value;
+  DecodingChanged();
+}
+
+void TJPEGImage::SetPerformance(TJPEGPerformance Value) {
+  if (FPerformance == Value) return;
+  FPerformance = Value;
+  DecodingChanged();
+}
+
+void TJPEGImage::SetPixelFormat(TJPEGPixelFormat Value) {
+  if (FPixelFormat == Value) return;
+  FPixelFormat = Value;
+  DecodingChanged();
+}
+
+void TJPEGImage::SetScale(TJPEGScale Value) {
+  if (FScale == Value) return;
+  FScale = Value;
+  DecodingChanged();
+}
+
+void TJPEGImage::SetSmoothing(bool Value) {
+  if (FSmoothing == Value) return;
+  FSmoothing = Value;
+  DecodingChanged();
+}
+
+VD_DEFINE_CLASS(TJPEGImage) {}

@@ -1,0 +1,126 @@
+// Jpeg: TJPEGImage, the JPEG graphic, over libjpeg (JpegCodec.h).
+//
+// The image keeps the JPEG file's bytes and decodes them into a bitmap only when it is first
+// drawn (or DIBNeeded is called); the decoding options (Scale, Grayscale, Performance,
+// PixelFormat, Smoothing) take effect at the next decoding. Width and Height come from the header
+// alone (scaled the way libjpeg scales: rounded up). Made from a bitmap (Assign), the image holds
+// that bitmap and compresses it (CompressionQuality, ProgressiveEncoding) when its bytes are
+// first needed: SaveToStream, or Compress.
+//
+// With ProgressiveDisplay a multi-scan file is decoded pass by pass: OnProgress reports psStarting,
+// psRunning with RedrawNow after each pass, then psEnding. A handler that draws the image during
+// the decoding gets the picture as far as it is decoded; no second decoding starts.
+//
+// Any fault of the data raises EJPEG (an EInvalidGraphic) with libjpeg's message; the image then
+// keeps the bytes it had before loading and no decoded bitmap.
+//
+// Linking this unit brings libjpeg in (the CMake target classlib_jpeg). The unit registers the
+// class for the extensions jpg and jpeg and for form resources when it is linked.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "classlib/Graphics.h"
+
+VD_DECLARE_EXCEPTION(EJPEG, EInvalidGraphic);
+
+using TJPEGQualityRange = uint8_t;  // 1 .. 100
+enum TJPEGPerformance { jpBestQuality, jpBestSpeed };
+VD_ENUM_INFO(TJPEGPerformance, "jpBestQuality", "jpBestSpeed")
+enum TJPEGPixelFormat { jf24Bit, jf8Bit };
+VD_ENUM_INFO(TJPEGPixelFormat, "jf24Bit", "jf8Bit")
+enum TJPEGScale { jsFullSize, jsHalf, jsQuarter, jsEighth };
+VD_ENUM_INFO(TJPEGScale, "jsFullSize", "jsHalf", "jsQuarter", "jsEighth")
+
+class TJPEGImage : public TGraphic {
+  VD_CLASS(TJPEGImage, TGraphic);
+
+public:
+  TJPEGImage() = default;
+  ~TJPEGImage() override;
+  // Another JPEG image: its bytes (or bitmap) and settings. A bitmap: held, compressed on demand.
+  void Assign(TPersistent* Source) override;
+
+  bool Empty() override { return FData.empty() && !FBitmap; }
+  int Width() override;
+  int Height() override;
+  // A JPEG image has the size of its picture: setting it does nothing.
+  void SetWidth(int) override {}
+  void SetHeight(int) override {}
+  // jf8Bit: the colour map's palette (decoded now when needed; nil when the file is broken).
+  HPALETTE Palette() override;
+
+  // Keeps the stream's remaining bytes after checking the header. EJPEG for anything that is no
+  // JPEG file; the image is then unchanged.
+  void LoadFromStream(TStream& Stream) override;
+  // The JPEG file (compressed first when the image was made from a bitmap).
+  void SaveToStream(TStream& Stream) override;
+  // A 4-byte size, then the file (size 0: empty).
+  void ReadData(TStream& Stream) override;
+  void WriteData(TStream& Stream) override;
+
+  // Compresses the held bitmap into JPEG bytes now (nothing when there is no bitmap).
+  void Compress();
+  // Decodes now, when there is no decoded bitmap yet.
+  void DIBNeeded();
+  // Drops the decoded bitmap (the bytes stay).
+  void FreeBitmap();
+  // The decoded picture (decoded now when needed); owned by the image.
+  TBitmap* Bitmap();
+
+  TJPEGQualityRange CompressionQuality() const noexcept { return FQuality; }
+  void SetCompressionQuality(TJPEGQualityRange Value);
+  bool Grayscale() const noexcept { return FGrayscale; }
+  void SetGrayscale(bool Value);
+  TJPEGPerformance Performance() const noexcept { return FPerformance; }
+  void SetPerformance(TJPEGPerformance Value);
+  TJPEGPixelFormat PixelFormat() const noexcept { return FPixelFormat; }
+  void SetPixelFormat(TJPEGPixelFormat Value);
+  bool ProgressiveDisplay() const noexcept { return FProgressiveDisplay; }
+  void SetProgressiveDisplay(bool Value) { FProgressiveDisplay = Value; }
+  bool ProgressiveEncoding() const noexcept { return FProgressiveEncoding; }
+  void SetProgressiveEncoding(bool Value) { FProgressiveEncoding = Value; }
+  TJPEGScale Scale() const noexcept { return FScale; }
+  void SetScale(TJPEGScale Value);
+  bool Smoothing() const noexcept { return FSmoothing; }
+  void SetSmoothing(bool Value);
+  // True while a decoding runs (a progress handler may draw the image then).
+  bool Decoding() const noexcept { return FDecoding; }
+
+protected:
+  void Draw(TCanvas* ACanvas, const TRect& Rect) override;
+  // Into a bitmap: the decoded picture.
+  void AssignTo(TPersistent* Dest) override;
+
+private:
+  // A decoding option changed: the decoded bitmap is made again when next needed.
+  void DecodingChanged();
+  void ReadHeaderSize();
+  void FreePalette();
+  int ScaleDenom() const noexcept { return 1 << static_cast<int>(FScale); }
+
+  std::vector<uint8_t> FData;  // the JPEG file
+  TBitmap* FBitmap = nullptr;  // decoded, or the source of the next compression (FData empty)
+  HPALETTE FPalette = nullptr;
+  int FFileWidth = 0;          // from the header
+  int FFileHeight = 0;
+  bool FDecoding = false;
+  TJPEGQualityRange FQuality = 90;
+  bool FGrayscale = false;
+  TJPEGPerformance FPerformance = jpBestQuality;
+  TJPEGPixelFormat FPixelFormat = jf24Bit;
+  bool FProgressiveDisplay = false;
+  bool FProgressiveEncoding = false;
+  TJPEGScale FScale = jsFullSize;
+  bool FSmoothing = true;
+};
+
+namespace jpeg_detail {
+// Defined beside the unit's registration: whoever includes this header links it in.
+extern const int UnitLink;
+}  // namespace jpeg_detail
+
+namespace {
+[[maybe_unused, gnu::used]] const int* const JpegUnitLink = &jpeg_detail::UnitLink;
+}

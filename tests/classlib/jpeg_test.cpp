@@ -1,0 +1,252 @@
+// TJPEGImage over libjpeg: round trips (baseline and progressive), scaled, greyscale and 8-bit
+// decoding, passes shown one by one, broken files raising EJPEG, pictures by extension and the
+// form-resource "Data" property. No files: every JPEG is made by the test.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "classlib/Jpeg.h"
+#include "classlib/JpegCodec.h"
+#include "tests/classlib/graphics_test_support.h"
+
+using namespace gfxtest;
+
+namespace {
+
+// Four quadrants: red, green / blue, white (64 x 48 unless asked).
+TBitmap* Quadrants(int W = 64, int H = 48) {
+  TBitmap* B = NewBitmap(W, H);
+  TCanvas* C = B->Canvas();
+  const TColor Colors[4] = {clRed, clLime, clBlue, clWhite};
+  for (int Q = 0; Q < 4; ++Q) {
+    C->Brush()->SetColor(Colors[Q]);
+    C->FillRect(Rect(Q % 2 * W / 2, Q / 2 * H / 2, (Q % 2 + 1) * W / 2, (Q / 2 + 1) * H / 2));
+  }
+  return B;
+}
+
+std::vector<uint8_t> JpegBytes(TBitmap* Source, int Quality, bool Progressive) {
+  TObjectPtr<TJPEGImage> J(TJPEGImage::Create());
+  J->SetCompressionQuality(static_cast<TJPEGQualityRange>(Quality));
+  J->SetProgressiveEncoding(Progressive);
+  J->Assign(Source);
+  TMemoryStream S;
+  J->SaveToStream(S);
+  auto* P = static_cast<const uint8_t*>(S.Memory());
+  return std::vector<uint8_t>(P, P + S.Size());
+}
+
+TJPEGImage* LoadJpeg(const std::vector<uint8_t>& Bytes) {
+  TJPEGImage* J = TJPEGImage::Create();
+  TMemoryStream S;
+  S.WriteBuffer(Bytes.data(), static_cast<int32_t>(Bytes.size()));
+  S.SetPosition(0);
+  J->LoadFromStream(S);
+  return J;
+}
+
+// The mean colour of an area of the decoded picture, channel by channel.
+struct TMean {
+  int R, G, B;
+};
+TMean MeanOf(TBitmap* B, const TRect& R) {
+  long long Sum[3] = {};
+  long long N = 0;
+  for (int Y = R.top; Y < R.bottom; ++Y)
+    for (int X = R.left; X < R.right; ++X, ++N) {
+      TColor C = Px(B, X, Y);
+      Sum[0] += C & 0xFF;
+      Sum[1] += (C >> 8) & 0xFF;
+      Sum[2] += (C >> 16) & 0xFF;
+    }
+  return {int(Sum[0] / N), int(Sum[1] / N), int(Sum[2] / N)};
+}
+
+void ExpectNear(TMean M, int R, int G, int B) {
+  EXPECT_NEAR(M.R, R, 12);
+  EXPECT_NEAR(M.G, G, 12);
+  EXPECT_NEAR(M.B, B, 12);
+}
+
+struct TProgressLog {
+  std::vector<TProgressStage> Stages;
+  int Redraws = 0;
+  TJPEGImage* Image = nullptr;
+  TBitmap* Canvas = nullptr;  // drawn into during the passes, as a progress handler would
+  void Hit(TObject*, TProgressStage Stage, uint8_t, bool RedrawNow, const TRect&, const std::string&) {
+    Stages.push_back(Stage);
+    if (RedrawNow) {
+      ++Redraws;
+      if (Canvas) Canvas->Canvas()->Draw(0, 0, Image);
+    }
+  }
+};
+
+}  // namespace
+
+TEST(Jpeg, BitmapRoundTripKeepsTheQuadrantColours) {
+  TObjectPtr<TBitmap> Source(Quadrants());
+  for (bool Progressive : {false, true}) {
+    SCOPED_TRACE(Progressive ? "progressive" : "baseline");
+    std::vector<uint8_t> Bytes = JpegBytes(Source.get(), 90, Progressive);
+    ASSERT_GT(Bytes.size(), 4u);
+    EXPECT_EQ(Bytes[0], 0xFF);
+    EXPECT_EQ(Bytes[1], 0xD8);
+    EXPECT_EQ(jpegcodec::ReadJpegInfo(Bytes.data(), Bytes.size()).MultiScan, Progressive);
+    TObjectPtr<TJPEGImage> J(LoadJpeg(Bytes));
+    EXPECT_EQ(J->Width(), 64);
+    EXPECT_EQ(J->Height(), 48);
+    TBitmap* B = J->Bitmap();
+    // Inner parts of the quadrants (the blocks along the edges blur).
+    ExpectNear(MeanOf(B, Rect(4, 4, 28, 20)), 255, 0, 0);
+    ExpectNear(MeanOf(B, Rect(36, 4, 60, 20)), 0, 255, 0);
+    ExpectNear(MeanOf(B, Rect(4, 28, 28, 44)), 0, 0, 255);
+    ExpectNear(MeanOf(B, Rect(36, 28, 60, 44)), 255, 255, 255);
+  }
+}
+
+TEST(Jpeg, ScaledDecodingRoundsTheSizeUp) {
+  TObjectPtr<TBitmap> Source(Quadrants(61, 45));
+  TObjectPtr<TJPEGImage> J(LoadJpeg(JpegBytes(Source.get(), 90, false)));
+  const struct {
+    TJPEGScale Scale;
+    int W, H;
+  } Cases[] = {{jsFullSize, 61, 45}, {jsHalf, 31, 23}, {jsQuarter, 16, 12}, {jsEighth, 8, 6}};
+  for (const auto& C : Cases) {
+    J->SetScale(C.Scale);
+    EXPECT_EQ(J->Width(), C.W) << "before decoding";
+    EXPECT_EQ(J->Height(), C.H);
+    EXPECT_EQ(J->Bitmap()->Width(), C.W) << "decoded";
+    EXPECT_EQ(J->Bitmap()->Height(), C.H);
+  }
+  ExpectNear(MeanOf(J->Bitmap(), Rect(0, 0, 3, 2)), 255, 0, 0);
+}
+
+TEST(Jpeg, GrayscaleAndEightBitDecoding) {
+  TObjectPtr<TBitmap> Source(Quadrants());
+  TObjectPtr<TJPEGImage> J(LoadJpeg(JpegBytes(Source.get(), 90, false)));
+  J->SetGrayscale(true);
+  TBitmap* Grey = J->Bitmap();
+  int Coloured = CountIn(Grey, Rect(0, 0, 64, 48), [](TColor C) {
+    return (C & 0xFF) != ((C >> 8) & 0xFF) || (C & 0xFF) != ((C >> 16) & 0xFF);
+  });
+  EXPECT_EQ(Coloured, 0);
+  EXPECT_EQ(J->Palette(), nullptr);
+
+  J->SetGrayscale(false);
+  J->SetPixelFormat(jf8Bit);
+  EXPECT_EQ(J->Bitmap()->PixelFormat(), pf8bit);
+  EXPECT_NE(J->Palette(), nullptr);
+  EXPECT_TRUE(J->PaletteModified());
+  ExpectNear(MeanOf(J->Bitmap(), Rect(4, 28, 28, 44)), 0, 0, 255);
+
+  // Shown pass by pass, the colour map comes with the first pass.
+  TObjectPtr<TJPEGImage> P(LoadJpeg(JpegBytes(Source.get(), 90, true)));
+  P->SetPixelFormat(jf8Bit);
+  P->SetProgressiveDisplay(true);
+  ExpectNear(MeanOf(P->Bitmap(), Rect(36, 4, 60, 20)), 0, 255, 0);
+  EXPECT_NE(P->Palette(), nullptr);
+}
+
+TEST(Jpeg, ProgressiveDisplayShowsEachPassAndDrawsThePartialPicture) {
+  TObjectPtr<TBitmap> Source(Quadrants());
+  TObjectPtr<TJPEGImage> J(LoadJpeg(JpegBytes(Source.get(), 50, true)));
+  TObjectPtr<TBitmap> Screen(NewBitmap(64, 48));
+  TProgressLog Log;
+  Log.Image = J.get();
+  Log.Canvas = Screen.get();
+  J->OnProgress = MakeEvent<&TProgressLog::Hit>(&Log);
+  J->SetProgressiveDisplay(true);
+  J->DIBNeeded();
+  EXPECT_GT(Log.Redraws, 1);
+  ASSERT_GE(Log.Stages.size(), 3u);
+  EXPECT_EQ(Log.Stages.front(), psStarting);
+  EXPECT_EQ(Log.Stages.back(), psEnding);
+  EXPECT_FALSE(J->Decoding());
+  ExpectNear(MeanOf(Screen.get(), Rect(4, 28, 28, 44)), 0, 0, 255);  // the last pass was drawn
+
+  // Without ProgressiveDisplay the same file decodes in one go.
+  TProgressLog Plain;
+  J->OnProgress = MakeEvent<&TProgressLog::Hit>(&Plain);
+  J->SetProgressiveDisplay(false);
+  J->SetScale(jsHalf);
+  J->DIBNeeded();
+  EXPECT_EQ(Plain.Redraws, 0);
+  EXPECT_EQ(Plain.Stages.size(), 2u);
+}
+
+TEST(Jpeg, BrokenFilesRaiseEJpegAndLeaveTheImageAsItWas) {
+  TObjectPtr<TBitmap> Source(Quadrants());
+  std::vector<uint8_t> Good = JpegBytes(Source.get(), 90, false);
+  TObjectPtr<TJPEGImage> J(LoadJpeg(Good));
+
+  std::vector<uint8_t> Garbage(200, 'B');
+  std::vector<uint8_t> HeaderOnly(Good.begin(), Good.begin() + 20);
+  for (const auto* Bad : {&Garbage, &HeaderOnly}) {
+    TMemoryStream S;
+    S.WriteBuffer(Bad->data(), static_cast<int32_t>(Bad->size()));
+    S.SetPosition(0);
+    EXPECT_THROW(J->LoadFromStream(S), EJPEG);
+    EXPECT_EQ(J->Width(), 64) << "the image keeps its picture";
+  }
+  try {
+    TMemoryStream S;
+    S.WriteBuffer(Garbage.data(), 200);
+    S.SetPosition(0);
+    J->LoadFromStream(S);
+  } catch (const EJPEG& E) {
+    EXPECT_NE(E.Message().find("Not a JPEG file"), std::string::npos) << E.Message();
+  }
+
+  // A cut scan passes the header check and fails when decoded; nothing half-decoded stays.
+  for (bool Progressive : {false, true}) {
+    std::vector<uint8_t> Bytes = JpegBytes(Source.get(), 90, Progressive);
+    size_t Scan = 0;  // the first start-of-scan marker
+    while (Scan + 1 < Bytes.size() && !(Bytes[Scan] == 0xFF && Bytes[Scan + 1] == 0xDA)) ++Scan;
+    Bytes.resize(Scan + (Bytes.size() - Scan) / 2);
+    TObjectPtr<TJPEGImage> Cut(LoadJpeg(Bytes));
+    Cut->SetProgressiveDisplay(Progressive);
+    EXPECT_THROW(Cut->DIBNeeded(), EJPEG);
+    EXPECT_FALSE(Cut->Decoding());
+    TObjectPtr<TBitmap> Target(NewBitmap(8, 8));
+    EXPECT_THROW(Target->Canvas()->Draw(0, 0, Cut.get()), EJPEG);
+  }
+}
+
+TEST(Jpeg, RandomlyCorruptedFilesDecodeOrRaiseButNeverCrash) {
+  TObjectPtr<TBitmap> Source(Quadrants());
+  std::vector<uint8_t> Good = JpegBytes(Source.get(), 75, true);
+  std::srand(1234);
+  for (int Round = 0; Round < 60; ++Round) {
+    std::vector<uint8_t> Bytes = Good;
+    for (int K = 0; K < 4; ++K) Bytes[std::rand() % Bytes.size()] = static_cast<uint8_t>(std::rand());
+    try {
+      TObjectPtr<TJPEGImage> J(LoadJpeg(Bytes));
+      J->DIBNeeded();
+    } catch (const EJPEG&) {
+    }
+  }
+}
+
+TEST(Jpeg, PicturesFindTheClassByExtensionAndKeepItInFormData) {
+  EXPECT_EQ(TPicture::FileFormatClass("jpg").Class(), ClassOf<TJPEGImage>());
+  EXPECT_EQ(TPicture::FileFormatClass(".JPEG").Class(), ClassOf<TJPEGImage>());
+  EXPECT_EQ(TPicture::FindGraphicClass("TJPEGImage").Class(), ClassOf<TJPEGImage>());
+
+  TObjectPtr<TBitmap> Source(Quadrants());
+  TObjectPtr<TJPEGImage> J(LoadJpeg(JpegBytes(Source.get(), 90, false)));
+  TMemoryStream Data;
+  J->WriteData(Data);
+  Data.SetPosition(0);
+  TObjectPtr<TJPEGImage> Back(TJPEGImage::Create());
+  Back->ReadData(Data);
+  EXPECT_TRUE(Back->Equals(J.get()));
+
+  // Into a bitmap: the decoded picture.
+  TObjectPtr<TBitmap> Decoded(TBitmap::Create());
+  Decoded->Assign(J.get());
+  EXPECT_EQ(Decoded->Width(), 64);
+  ExpectNear(MeanOf(Decoded.get(), Rect(4, 4, 28, 20)), 255, 0, 0);
+}
