@@ -1316,6 +1316,12 @@ void TWinControl::Dispatch(TMessage& Message) {
       }
       break;
     case WM_CONTEXTMENU: {
+      // Some common controls (Wine's tree view) ask their parent: the child's menu answers.
+      auto* From = FindControl(reinterpret_cast<HWND>(Message.WParam));
+      if (From && From != this && From->PopupMenu() && ContainsControl(From)) {
+        Message.Result = From->Perform(WM_CONTEXTMENU, Message.WParam, Message.LParam);
+        return;
+      }
       TPoint P = Point(GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam));
       if (FHandle && !(P.x == -1 && P.y == -1)) {
         POINT C = P;
