@@ -2,9 +2,11 @@
 #include <algorithm>
 
 #include "classlib/ComCtrls.h"
+#include "classlib/ComCtrlsInternal.h"
 #include "classlib/ControlsPublish.h"
 #include "classlib/TypInfo.h"
 
+using namespace comctrls_detail;
 using namespace controls_publish;
 
 namespace {
@@ -12,17 +14,6 @@ namespace {
 struct TListViewRegistration {
   TListViewRegistration() { RegisterClass(ClassOf<TListView>()); }
 } const g_ListViewClasses;
-
-// -1 (and any other negative index) shows no image; -1 itself would ask for a callback.
-int WindowImage(int Index) { return Index < 0 ? I_IMAGENONE : Index; }
-
-void InitListViewClass() {
-  static const bool Done = [] {
-    INITCOMMONCONTROLSEX Init{sizeof Init, ICC_LISTVIEW_CLASSES};
-    return InitCommonControlsEx(&Init) != FALSE;
-  }();
-  (void)Done;
-}
 }  // namespace
 
 // ---- TListColumn / TListColumns -----------------------------------------------------------------
@@ -256,7 +247,7 @@ LRESULT TCustomListView::Send(UINT Msg, WPARAM W, LPARAM L) const {
 }
 
 void TCustomListView::CreateParams(TCreateParams& Params) {
-  InitListViewClass();
+  InitCommonControlClasses(ICC_LISTVIEW_CLASSES);
   TWinControl::CreateParams(Params);
   CreateSubClass(Params, WC_LISTVIEWA);
   static constexpr DWORD kViews[] = {LVS_ICON, LVS_SMALLICON, LVS_LIST, LVS_REPORT};

@@ -4,10 +4,12 @@
 #include <functional>
 
 #include "classlib/ComCtrls.h"
+#include "classlib/ComCtrlsInternal.h"
 #include "classlib/ControlsPublish.h"
 #include "classlib/FormStream.h"
 #include "classlib/TypInfo.h"
 
+using namespace comctrls_detail;
 using namespace controls_publish;
 
 namespace {
@@ -15,17 +17,6 @@ namespace {
 struct TTreeViewRegistration {
   TTreeViewRegistration() { RegisterClass(ClassOf<TTreeView>()); }
 } const g_TreeViewClasses;
-
-// -1 (and any other negative index) shows no image; -1 itself would ask for a callback.
-int WindowImage(int Index) { return Index < 0 ? I_IMAGENONE : Index; }
-
-void InitTreeViewClass() {
-  static const bool Done = [] {
-    INITCOMMONCONTROLSEX Init{sizeof Init, ICC_TREEVIEW_CLASSES};
-    return InitCommonControlsEx(&Init) != FALSE;
-  }();
-  (void)Done;
-}
 
 TTreeNode* NodeOfParam(LPARAM Param) { return reinterpret_cast<TTreeNode*>(Param); }
 }  // namespace
@@ -325,7 +316,7 @@ LRESULT TCustomTreeView::Send(UINT Msg, WPARAM W, LPARAM L) const {
 }
 
 void TCustomTreeView::CreateParams(TCreateParams& Params) {
-  InitTreeViewClass();
+  InitCommonControlClasses(ICC_TREEVIEW_CLASSES);
   TWinControl::CreateParams(Params);
   CreateSubClass(Params, WC_TREEVIEWA);
   Params.Style |= TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT;

@@ -176,7 +176,6 @@ protected:
 
 private:
   TStrings* FItems;
-  int FItemIndex = -1;  // while there is no window
 };
 
 class TListBox : public TCustomListBox {
@@ -224,7 +223,6 @@ protected:
 private:
   int ListHeight();
   TStrings* FItems;
-  int FItemIndex = -1;  // while there is no window
   TComboBoxStyle FStyle = csDropDown;
   int FDropDownCount = 8;
 };

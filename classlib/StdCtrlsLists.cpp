@@ -28,8 +28,8 @@ constexpr TListMessages kComboBoxMessages{CB_INSERTSTRING, CB_DELETESTRING, CB_R
                                           CB_SETCURSEL};
 }  // namespace
 
-// The items of a list box or combo box: the strings live here; every change is copied into the
-// control's window when it has one.
+// The items of a list box or combo box and the selected line: they live here while the control
+// has no window and are copied into the window when it has one.
 class TWindowListItems : public TStrings {
   VD_CLASS(TWindowListItems, TStrings);
 
@@ -46,7 +46,7 @@ public:
     int Selected = Selection();
     Delete(Index);
     InsertObject(Index, S, Object);
-    if (Selected == Index) Send(FMessages.SetCurSel, static_cast<WPARAM>(Index), 0);
+    if (Selected == Index) SetItemIndex(Index);
   }
   void Insert(int Index, const std::string& S) override { InsertObject(Index, S, nullptr); }
   void InsertObject(int Index, const std::string& S, TObject* AObject) override {
@@ -62,32 +62,38 @@ public:
     Send(FMessages.ResetContent, 0, 0);
   }
 
-  // Fills a new window with the items and selects line Selected.
-  void FillWindow(int Selected) {
+  // The selected line (-1: none). Not Shown: kept for ShowItemIndex or a window made later.
+  int ItemIndex() const { return FControl->HandleAllocated() ? Selection() : Kept(); }
+  void SetItemIndex(int Index, bool Shown = true) {
+    FItemIndex = Index;
+    if (Shown) ShowItemIndex();
+  }
+  void ShowItemIndex() { Send(FMessages.SetCurSel, static_cast<WPARAM>(Kept()), 0); }
+  // A new window gets the items and the selection; a window that goes leaves its selection.
+  void WindowCreated() {
     Send(FMessages.ResetContent, 0, 0);
     for (int I = 0; I < FList.GetCount(); ++I)
       Send(FMessages.InsertString, static_cast<WPARAM>(I), reinterpret_cast<LPARAM>(FList.Get(I).c_str()));
-    Send(FMessages.SetCurSel, static_cast<WPARAM>(Selected), 0);
+    ShowItemIndex();
   }
-  int Selection() const { return FControl->HandleAllocated() ? static_cast<int>(Send(FMessages.GetCurSel, 0, 0)) : -1; }
-  void Select(int Index) const { Send(FMessages.SetCurSel, static_cast<WPARAM>(Index), 0); }
+  void WindowGoing() { FItemIndex = Selection(); }
 
 private:
+  int Selection() const { return FControl->HandleAllocated() ? static_cast<int>(Send(FMessages.GetCurSel, 0, 0)) : -1; }
+  int Kept() const { return FItemIndex >= 0 && FItemIndex < FList.GetCount() ? FItemIndex : -1; }
   LRESULT Send(UINT Msg, WPARAM W, LPARAM L) const {
     return FControl->HandleAllocated() ? SendMessageA(FControl->Handle(), Msg, W, L) : 0;
   }
   TWinControl* FControl;
   TListMessages FMessages;
   TStringList FList;
+  int FItemIndex = -1;  // while there is no window
 };
 
 VD_DEFINE_CLASS(TWindowListItems) {}
 
 namespace {
 TWindowListItems* ItemsOf(TStrings* Items) { return static_cast<TWindowListItems*>(Items); }
-
-// The selection of a list kept while there is no window: clamped into the items.
-int KeptIndex(int Index, TStrings* Items) { return Index >= 0 && Index < Items->Count() ? Index : -1; }
 }  // namespace
 
 // ---- TCustomListBox -----------------------------------------------------------------------------
@@ -115,22 +121,17 @@ void TCustomListBox::CreateParams(TCreateParams& Params) {
 
 void TCustomListBox::CreateWnd() {
   TWinControl::CreateWnd();
-  ItemsOf(FItems)->FillWindow(KeptIndex(FItemIndex, FItems));
+  ItemsOf(FItems)->WindowCreated();
 }
 
 void TCustomListBox::DestroyWnd() {
-  FItemIndex = ItemsOf(FItems)->Selection();
+  ItemsOf(FItems)->WindowGoing();
   TWinControl::DestroyWnd();
 }
 
-int TCustomListBox::ItemIndex() {
-  return HandleAllocated() ? ItemsOf(FItems)->Selection() : KeptIndex(FItemIndex, FItems);
-}
+int TCustomListBox::ItemIndex() { return ItemsOf(FItems)->ItemIndex(); }
 
-void TCustomListBox::SetItemIndex(int Value) {
-  FItemIndex = Value;
-  ItemsOf(FItems)->Select(Value);
-}
+void TCustomListBox::SetItemIndex(int Value) { ItemsOf(FItems)->SetItemIndex(Value); }
 
 void TCustomListBox::Dispatch(TMessage& Message) {
   if (Message.Msg == CN_COMMAND) {
@@ -174,11 +175,11 @@ void TCustomComboBox::CreateParams(TCreateParams& Params) {
 
 void TCustomComboBox::CreateWnd() {
   TWinControl::CreateWnd();
-  ItemsOf(FItems)->FillWindow(KeptIndex(FItemIndex, FItems));
+  ItemsOf(FItems)->WindowCreated();
 }
 
 void TCustomComboBox::DestroyWnd() {
-  FItemIndex = ItemsOf(FItems)->Selection();
+  ItemsOf(FItems)->WindowGoing();
   TWinControl::DestroyWnd();
 }
 
@@ -188,18 +189,15 @@ void TCustomComboBox::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   TWinControl::SetBounds(ALeft, ATop, AWidth, AHeight);
 }
 
-int TCustomComboBox::ItemIndex() {
-  return HandleAllocated() ? ItemsOf(FItems)->Selection() : KeptIndex(FItemIndex, FItems);
-}
+int TCustomComboBox::ItemIndex() { return ItemsOf(FItems)->ItemIndex(); }
 
 void TCustomComboBox::SetItemIndex(int Value) {
-  FItemIndex = Value;
-  if (!ComponentState().Contains(csLoading)) ItemsOf(FItems)->Select(Value);
+  ItemsOf(FItems)->SetItemIndex(Value, !ComponentState().Contains(csLoading));
 }
 
 void TCustomComboBox::Loaded() {
   TWinControl::Loaded();
-  ItemsOf(FItems)->Select(KeptIndex(FItemIndex, FItems));  // the items are all read now
+  ItemsOf(FItems)->ShowItemIndex();  // the items are all read now
 }
 
 void TCustomComboBox::SetStyle(TComboBoxStyle Value) {
