@@ -1,4 +1,4 @@
-// Timer and panel.
+// Timer, panel, bevel, image and splitter.
 #pragma once
 
 #include <windows.h>
