@@ -171,13 +171,17 @@ TWinControl* FindVCLWindow(const TPoint& Pos) {
 
 // ---- TControl ---------------------------------------------------------------------------------------
 
-TControl::TControl(TComponent* AOwner) : TComponent(AOwner), FFont(TFont::Create()) {
+TControl::TControl(TComponent* AOwner)
+    : TComponent(AOwner), FFont(TFont::Create()), FConstraints(TSizeConstraints::Create(this)) {
   FWindowProc = DefaultWindowProc();
   FControlStyle = TControlStyle{csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
   FFont->OnChange = TNotifyEvent::Bind<&TControl::FontChanged>(this);
 }
 
-TControl::~TControl() { FFont->Free(); }
+TControl::~TControl() {
+  FConstraints->Free();
+  FFont->Free();
+}
 
 void TControl::BeforeDestruction() {
   Destroying();
@@ -243,10 +247,12 @@ void TControl::InvalidateArea() {
 }
 
 void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  FConstraints->Apply(AWidth, AHeight);
   if (ALeft == FLeft && ATop == FTop && AWidth == FWidth && AHeight == FHeight) return;
   bool Sized = AWidth != FWidth || AHeight != FHeight;
   if (FVisible) InvalidateArea();
   StoreBounds(ALeft, ATop, AWidth, AHeight);
+  UpdateAnchorRules();
   if (FVisible) InvalidateArea();
   RequestAlign();
   if (Sized && !ComponentState().Contains(csLoading)) Resize();
@@ -354,6 +360,34 @@ void TControl::SetAlign(TAlign Value) {
   if (FAlign == Value) return;
   FAlign = Value;
   if (FParent) FParent->Realign();
+}
+
+void TControl::SetAnchors(TAnchors Value) {
+  FAnchors = Value;
+  UpdateAnchorRules();
+}
+
+void TControl::UpdateAnchorRules() {
+  if (!FParent || FParent->FAnchoring) return;
+  TRect R = FParent->ClientRect();
+  FAnchorBase = BoundsRect();
+  FAnchorParentSize = Point(R.right, R.bottom);
+  FAnchorBaseValid = true;
+}
+
+void TControl::ApplyAnchorRules(int ParentWidth, int ParentHeight) {
+  if (!FAnchorBaseValid || FAlign != alNone || FAnchors == TAnchors{akLeft, akTop}) return;
+  // Each axis: both edges stretch, one edge moves along, none keeps the centre where it was.
+  auto Place = [](bool Near, bool Far, int Delta, int& Pos, int& Size) {
+    if (Near && Far) Size += Delta;
+    else if (Far) Pos += Delta;
+    else if (!Near) Pos += Delta / 2;
+  };
+  TRect B = FAnchorBase;
+  int L = B.left, T = B.top, W = B.right - B.left, H = B.bottom - B.top;
+  Place(FAnchors.Contains(akLeft), FAnchors.Contains(akRight), ParentWidth - FAnchorParentSize.x, L, W);
+  Place(FAnchors.Contains(akTop), FAnchors.Contains(akBottom), ParentHeight - FAnchorParentSize.y, T, H);
+  SetBounds(L, T, std::max(W, 0), std::max(H, 0));
 }
 
 void TControl::RequestAlign() {
@@ -609,6 +643,7 @@ void TWinControl::InsertControl(TControl* AControl) {
     }
   }
   if (AControl->FAlign != alNone) Realign();
+  AControl->UpdateAnchorRules();
   AControl->Invalidate();
 }
 
@@ -841,6 +876,7 @@ void TWinControl::UpdateBounds() {
   if (L == FLeft && T == FTop && W == FWidth && H == FHeight) return;
   bool Sized = W != FWidth || H != FHeight;
   StoreBounds(L, T, W, H);
+  UpdateAnchorRules();
   if (Sized) {
     Realign();
     if (!ComponentState().Contains(csLoading)) Resize();  // no handler runs on a half-read form
@@ -848,12 +884,14 @@ void TWinControl::UpdateBounds() {
 }
 
 void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  Constraints()->Apply(AWidth, AHeight);
   if (ALeft == FLeft && ATop == FTop && AWidth == FWidth && AHeight == FHeight) return;
   if (FHandle) {
     SetWindowPos(FHandle, nullptr, ALeft, ATop, AWidth, AHeight, SWP_NOZORDER | SWP_NOACTIVATE);
     UpdateBounds();
   } else {
     StoreBounds(ALeft, ATop, AWidth, AHeight);
+    UpdateAnchorRules();
     Realign();
   }
   RequestAlign();
@@ -905,6 +943,20 @@ void TWinControl::Realign() {
   TRect R = ClientRect();
   AdjustClientRect(R);
   AlignControls(nullptr, R);
+  AnchorControls();
+}
+
+void TWinControl::AnchorControls() {
+  if (FControls.empty()) return;
+  TRect R = ClientRect();
+  FAnchoring = true;
+  try {
+    for (TControl* C : std::vector<TControl*>(FControls)) C->ApplyAnchorRules(R.right, R.bottom);
+  } catch (...) {
+    FAnchoring = false;
+    throw;
+  }
+  FAnchoring = false;
 }
 
 void TWinControl::AlignControls(TControl*, TRect& R) {
@@ -1058,6 +1110,20 @@ TWinControl* TWinControl::FindNextControl(TWinControl* CurControl, bool GoForwar
 void TWinControl::SelectNext(TWinControl* CurControl, bool GoForward, bool CheckTabStop) {
   if (TWinControl* Next = FindNextControl(CurControl, GoForward, CheckTabStop, !CheckTabStop))
     Next->SetFocus();
+}
+
+bool TWinControl::DoDialogKey(WORD Key) {
+  if (Key != VK_RETURN && Key != VK_ESCAPE) return false;
+  if (Perform(WM_GETDLGCODE) & DLGC_WANTALLKEYS) return false;
+  TCustomForm* Form = GetParentForm(this);
+  HWND Wnd = FHandle;
+  if (!Form || !Form->Perform(CM_DIALOGKEY, Key, 0)) return false;
+  // Used up: the character TranslateMessage queued for it must not reach the control.
+  MSG Char;
+  if (Wnd && PeekMessageA(&Char, Wnd, WM_CHAR, WM_CHAR, PM_NOREMOVE) &&
+      (Char.wParam == '\r' || Char.wParam == VK_ESCAPE))
+    PeekMessageA(&Char, Wnd, WM_CHAR, WM_CHAR, PM_REMOVE);
+  return true;
 }
 
 bool TWinControl::WantsTab() {
@@ -1215,6 +1281,7 @@ void TWinControl::Dispatch(TMessage& Message) {
           Form->SelectNext(this, GetKeyState(VK_SHIFT) >= 0, true);
           return;
         }
+      if (Message.Msg == WM_KEYDOWN && DoDialogKey(Key)) return;
       break;
     }
     case WM_KEYUP:
@@ -1257,6 +1324,12 @@ void TWinControl::Dispatch(TMessage& Message) {
       }
       break;
     case WM_CONTEXTMENU: {
+      // Some common controls (Wine's tree view) ask their parent: the child's menu answers.
+      auto* From = FindControl(reinterpret_cast<HWND>(Message.WParam));
+      if (From && From != this && From->PopupMenu() && ContainsControl(From)) {
+        Message.Result = From->Perform(WM_CONTEXTMENU, Message.WParam, Message.LParam);
+        return;
+      }
       TPoint P = Point(GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam));
       if (FHandle && !(P.x == -1 && P.y == -1)) {
         POINT C = P;
@@ -1268,6 +1341,21 @@ void TWinControl::Dispatch(TMessage& Message) {
         }
       }
       break;
+    }
+    case CM_DIALOGKEY:
+      for (TControl* C : std::vector<TControl*>(FControls))
+        if (C->IsWindowed() && (Message.Result = C->Perform(CM_DIALOGKEY, Message.WParam, Message.LParam)) != 0)
+          return;
+      return;
+    case WM_GETMINMAXINFO: {
+      DefaultHandler(Message);
+      auto* Info = reinterpret_cast<MINMAXINFO*>(Message.LParam);
+      const TSizeConstraints* Limits = Constraints();
+      if (Limits->MinWidth() > 0) Info->ptMinTrackSize.x = Limits->MinWidth();
+      if (Limits->MinHeight() > 0) Info->ptMinTrackSize.y = Limits->MinHeight();
+      if (Limits->MaxWidth() > 0) Info->ptMaxTrackSize.x = Limits->MaxWidth();
+      if (Limits->MaxHeight() > 0) Info->ptMaxTrackSize.y = Limits->MaxHeight();
+      return;
     }
     case CM_COLORCHANGED:
       FBrush->SetColor(FColor);
@@ -1333,6 +1421,36 @@ void TWinControl::PaintParentBackground(HDC DC) {
   TSavedDC Saved(DC);
   OffsetViewportOrgEx(DC, -Origin.x, -Origin.y, nullptr);
   SendMessageA(Parent, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(DC), PRF_CLIENT | PRF_ERASEBKGND);
+}
+
+// ---- TSizeConstraints -------------------------------------------------------------------------------
+
+void TSizeConstraints::Assign(TPersistent* Source) {
+  auto* Src = dynamic_cast<TSizeConstraints*>(Source);
+  if (!Src) {
+    inherited::Assign(Source);
+    return;
+  }
+  FMaxHeight = Src->FMaxHeight;
+  FMaxWidth = Src->FMaxWidth;
+  FMinHeight = Src->FMinHeight;
+  FMinWidth = Src->FMinWidth;
+  if (FControl) FControl->SetBounds(FControl->Left(), FControl->Top(), FControl->Width(), FControl->Height());
+}
+
+TPersistent* TSizeConstraints::GetOwner() { return FControl; }
+
+void TSizeConstraints::SetLimit(int& Limit, int Value) {
+  if (Value < 0 || Limit == Value) return;
+  Limit = Value;
+  if (FControl) FControl->SetBounds(FControl->Left(), FControl->Top(), FControl->Width(), FControl->Height());
+}
+
+void TSizeConstraints::Apply(int& Width, int& Height) const {
+  if (FMinWidth > 0 && Width < FMinWidth) Width = FMinWidth;
+  if (FMaxWidth > 0 && Width > FMaxWidth) Width = FMaxWidth;
+  if (FMinHeight > 0 && Height < FMinHeight) Height = FMinHeight;
+  if (FMaxHeight > 0 && Height > FMaxHeight) Height = FMaxHeight;
 }
 
 // ---- TControlCanvas ---------------------------------------------------------------------------------
@@ -1434,6 +1552,13 @@ VD_DEFINE_CLASS(TControl) {
 }
 
 VD_DEFINE_CLASS(TWinControl) {}
+
+VD_DEFINE_CLASS(TSizeConstraints) {
+  C.Property("MaxHeight", &TSizeConstraints::MaxHeight, &TSizeConstraints::SetMaxHeight).Default(0);
+  C.Property("MaxWidth", &TSizeConstraints::MaxWidth, &TSizeConstraints::SetMaxWidth).Default(0);
+  C.Property("MinHeight", &TSizeConstraints::MinHeight, &TSizeConstraints::SetMinHeight).Default(0);
+  C.Property("MinWidth", &TSizeConstraints::MinWidth, &TSizeConstraints::SetMinWidth).Default(0);
+}
 VD_DEFINE_CLASS(TControlCanvas) {}
 VD_DEFINE_CLASS(TGraphicControl) {}
 VD_DEFINE_CLASS(TCustomControl) {}

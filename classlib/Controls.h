@@ -36,6 +36,9 @@ class TCustomForm;
 inline constexpr UINT CM_BASE = 0xB000;
 inline constexpr UINT CM_ACTIVATE = CM_BASE + 0;
 inline constexpr UINT CM_DEACTIVATE = CM_BASE + 1;
+// Enter or Escape (WParam) that the focused control does not want: the form offers it to its
+// controls (default and cancel buttons); Result non-zero when one took it.
+inline constexpr UINT CM_DIALOGKEY = CM_BASE + 5;
 inline constexpr UINT CM_FOCUSCHANGED = CM_BASE + 7;
 inline constexpr UINT CM_PARENTFONTCHANGED = CM_BASE + 8;
 inline constexpr UINT CM_PARENTCOLORCHANGED = CM_BASE + 9;
@@ -183,6 +186,38 @@ const TTypeInfo* CursorTypeInfo();
 std::string GetShortHint(const std::string& Hint);
 std::string GetLongHint(const std::string& Hint);
 
+// ---- Size constraints ------------------------------------------------------------------------------
+
+// Limits of a control's outer size (0: none). Every SetBounds keeps within them, and a top-level
+// window keeps within them while the user sizes it (WM_GETMINMAXINFO).
+class TSizeConstraints : public TPersistent {
+  VD_CLASS(TSizeConstraints, TPersistent);
+
+public:
+  explicit TSizeConstraints(TControl* AControl) : FControl(AControl) {}
+  void Assign(TPersistent* Source) override;
+  TPersistent* GetOwner() override;
+
+  int MaxHeight() const noexcept { return FMaxHeight; }
+  void SetMaxHeight(int Value) { SetLimit(FMaxHeight, Value); }
+  int MaxWidth() const noexcept { return FMaxWidth; }
+  void SetMaxWidth(int Value) { SetLimit(FMaxWidth, Value); }
+  int MinHeight() const noexcept { return FMinHeight; }
+  void SetMinHeight(int Value) { SetLimit(FMinHeight, Value); }
+  int MinWidth() const noexcept { return FMinWidth; }
+  void SetMinWidth(int Value) { SetLimit(FMinWidth, Value); }
+  // Width and Height brought within the limits.
+  void Apply(int& Width, int& Height) const;
+
+private:
+  void SetLimit(int& Limit, int Value);
+  TControl* FControl;
+  int FMaxHeight = 0;
+  int FMaxWidth = 0;
+  int FMinHeight = 0;
+  int FMinWidth = 0;
+};
+
 // ---- TControl -------------------------------------------------------------------------------------
 
 class TControl : public TComponent {
@@ -258,9 +293,14 @@ public:
 
   TAlign Align() const noexcept { return FAlign; }
   void SetAlign(TAlign Value);
-  // Stored for form resources; the layout does not follow them.
+  // The parent's edges that a control without Align keeps its distance to when the parent's
+  // client area changes size: both of left and right (top and bottom) stretch it, one moves it
+  // with that edge, none keeps it centred where it was. The distances are those of the last
+  // bounds set from outside the layout.
   TAnchors Anchors() const noexcept { return FAnchors; }
-  void SetAnchors(TAnchors Value) { FAnchors = Value; }
+  void SetAnchors(TAnchors Value);
+  TSizeConstraints* Constraints() const noexcept { return FConstraints; }
+  void SetConstraints(TSizeConstraints* Value) { FConstraints->Assign(Value); }
 
   TControlStyle ControlStyle() const noexcept { return FControlStyle; }
   void SetControlStyle(TControlStyle Value) { FControlStyle = Value; }
@@ -324,6 +364,9 @@ protected:
   void RequestAlign();
   // Bounds without side effects (layout and window sync).
   void StoreBounds(int ALeft, int ATop, int AWidth, int AHeight);
+  // Records the current bounds and the parent's client size as the base of the anchors (not
+  // while the parent is placing its anchored controls).
+  void UpdateAnchorRules();
   virtual bool IsWindowed() const noexcept { return false; }
   void FontChanged(TObject* Sender);
 
@@ -348,6 +391,7 @@ private:
   void UpdateCaptionFromName(const std::string& OldName, const std::string& NewName);
   void HandleMouse(TMessage& Message);
   void InvalidateArea();
+  void ApplyAnchorRules(int ParentWidth, int ParentHeight);
 
   TWinControl* FParent = nullptr;
   TFont* FFont;
@@ -357,6 +401,10 @@ private:
   bool FParentShowHint = true;
   TAlign FAlign = alNone;
   TAnchors FAnchors{akLeft, akTop};
+  TRect FAnchorBase{};        // bounds the anchors start from
+  TPoint FAnchorParentSize{};  // the parent's client size then
+  bool FAnchorBaseValid = false;
+  TSizeConstraints* FConstraints;
   TPopupMenu* FPopupMenu = nullptr;
   TWndMethod FWindowProc;
 };
@@ -510,6 +558,9 @@ private:
   bool RouteMouseToChild(TMessage& Message);
   void UpdateTabOrder(int Value);
   void DoRemoveControl(TControl* AControl, bool KeepWindow);
+  void AnchorControls();
+  // Hands Enter or Escape that this control does not want to its form (CM_DIALOGKEY).
+  bool DoDialogKey(WORD Key);
   void TrackMouseTarget(TControl* Target);
 
   HWND FHandle = nullptr;
@@ -522,6 +573,7 @@ private:
   bool FTabStop = false;
   int FAlignLevel = 0;
   bool FAlignNeeded = false;
+  bool FAnchoring = false;  // placing the anchored children
   TBrush* FBrush;
 };
 

@@ -17,6 +17,7 @@ template <class C> void PublishControl(TClassBuilder<C>& B, TColor DefaultColor,
       .Type(ColorTypeInfo())
       .Default(DefaultColor)
       .Stored(&C::IsColorStored);
+  B.Property("Constraints", &C::Constraints, &C::SetConstraints);
   B.Property("Enabled", &C::Enabled, &C::SetEnabled).Default(true);
   B.Property("Font", &C::Font, &C::SetFont).Stored(&C::IsFontStored);
   B.Property("ParentColor", &C::ParentColor, &C::SetParentColor).Default(DefaultParentColor);

@@ -262,6 +262,7 @@ void TCustomForm::SetVisible(bool Value) {
     DoShow();
     FVisible = true;
     HWND Wnd = Handle();
+    PlaceOnScreen();
     bool Child = (GetWindowLongPtrA(Wnd, GWL_STYLE) & WS_CHILD) != 0;
     ShowWindow(Wnd, Child ? SW_SHOW : SW_SHOWNORMAL);
   } else {
@@ -269,6 +270,11 @@ void TCustomForm::SetVisible(bool Value) {
     if (HandleAllocated()) ShowWindow(Handle(), SW_HIDE);
     DoHide();
   }
+}
+
+void TCustomForm::PlaceOnScreen() {
+  if (!IsTopLevel() || (FPosition != poScreenCenter && FPosition != poDesktopCenter)) return;
+  SetBounds((Screen->Width() - Width()) / 2, (Screen->Height() - Height()) / 2, Width(), Height());
 }
 
 void TCustomForm::Show() {
@@ -279,17 +285,10 @@ void TCustomForm::Show() {
 TModalResult TCustomForm::ShowModal() {
   if (Visible() || !Enabled() || FModal)
     throw EInvalidOperation("Cannot make a visible window modal");
-  HWND Wnd = Handle();
-  TDisabledWindows Disabled(Wnd);
   FModal = true;
   FModalResult = mrNone;
   try {
-    Show();
-    while (FModalResult == mrNone) {
-      Application->HandleMessage();
-      if (Application->Terminated()) FModalResult = mrCancel;
-      else if (FModalResult != mrNone) CloseModal();
-    }
+    UIServices().RunModal(*this);
   } catch (...) {
     FModal = false;
     Hide();
@@ -298,6 +297,17 @@ TModalResult TCustomForm::ShowModal() {
   FModal = false;
   Hide();
   return FModalResult;
+}
+
+void TCustomForm::ModalLoop() {
+  TDisabledWindows Disabled(Handle());
+  Show();
+  while (FModalResult == mrNone) {
+    Application->HandleMessage();
+    if (Application->Terminated()) FModalResult = mrCancel;
+    else if (FModalResult != mrNone) CloseModal();
+  }
+  Hide();  // before the other windows are enabled again, so one of them becomes active
 }
 
 void TCustomForm::CloseModal() {
@@ -461,9 +471,10 @@ void TApplication::HandleException(TObject* Sender) {
   }
 }
 
-void TApplication::ShowException(Exception& E) {
-  std::string Text = std::string(E.ClassName()) + ": " + E.Message() + "\n";
-  OutputDebugStringA(Text.c_str());
+void TApplication::ShowException(Exception& E) { UIServices().ShowException(E); }
+
+int TApplication::MessageBox(const std::string& Text, const std::string& Caption, UINT Flags) {
+  return UIServices().MessageBox(Text, Caption, Flags);
 }
 
 bool TApplication::ProcessMessage(MSG& Msg) {
@@ -594,6 +605,7 @@ VD_DEFINE_CLASS(TForm) {
   C.Property("ClientHeight", &TForm::ClientHeight, &TForm::SetClientHeight);
   C.Property("ClientWidth", &TForm::ClientWidth, &TForm::SetClientWidth);
   C.Property("Color", &TForm::Color, &TForm::SetColor).Type(ColorTypeInfo()).Default(clBtnFace);
+  C.Property("Constraints", &TForm::Constraints, &TForm::SetConstraints);
   C.Property("Enabled", &TForm::Enabled, &TForm::SetEnabled).Default(true);
   C.Property("Font", &TForm::Font, &TForm::SetFont);
   C.Property("FormStyle", &TForm::FormStyle, &TForm::SetFormStyle).Default(fsNormal);

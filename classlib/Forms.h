@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "classlib/Controls.h"
+#include "classlib/UIServices.h"
 
 class TMainMenu;
 
@@ -74,7 +75,8 @@ public:
   void SetBorderIcons(TBorderIcons Value);
   TFormStyle FormStyle() const noexcept { return FFormStyle; }
   void SetFormStyle(TFormStyle Value);
-  // Read from form resources and kept; windows are placed where Left and Top say.
+  // poScreenCenter and poDesktopCenter centre a top-level form on the screen whenever it is
+  // shown; the other values place it where Left and Top say.
   TPosition Position() const noexcept { return FPosition; }
   void SetPosition(TPosition Value) { FPosition = Value; }
   // Read from form resources and kept; nothing is scaled.
@@ -96,9 +98,16 @@ public:
   void SetVisible(bool Value) override;
   void Show();
   TCanvas* Canvas() const noexcept { return FCanvas; }
-  // Shows the form with the thread's other windows disabled and handles messages until
-  // ModalResult is set (or the application is terminated: mrCancel); then hides it.
+  // Shows the form modally and returns its ModalResult. The modal part runs through
+  // UIServices().RunModal (UIServices.h): by default ModalLoop, a test's script otherwise.
   TModalResult ShowModal();
+  // The real modal loop: shows the form with the thread's other windows disabled and handles
+  // messages until ModalResult is set and CloseModal agrees (or the application is terminated:
+  // mrCancel); then hides it.
+  void ModalLoop();
+  // The closing step of a modal form whose ModalResult was set: CloseQuery and OnClose may keep
+  // it open (ModalResult back to mrNone); caFree releases it.
+  void CloseModal();
   TModalResult ModalResult() const noexcept { return FModalResult; }
   void SetModalResult(TModalResult Value) { FModalResult = Value; }
   bool Modal() const noexcept { return FModal; }
@@ -145,7 +154,7 @@ private:
   friend class TWinControl;
   void InitForm();
   void ApplyFrameStyle();
-  void CloseModal();
+  void PlaceOnScreen();
   void ControlRemoving(TControl* Control);
   bool IsTopLevel() const { return !Parent() && !ParentWindow(); }
 
@@ -196,9 +205,12 @@ public:
   // OnException receives the others when assigned, ShowException otherwise. Exceptions that are
   // not Exception objects are reported as one. Never throws.
   void HandleException(TObject* Sender);
-  // The default report: the message goes to the debugger output (never a modal box: the
-  // library runs inside other programs' processes).
+  // The default report, through UIServices().ShowException: by default the message goes to the
+  // debugger output (never a modal box: the library runs inside other programs' processes).
   void ShowException(Exception& E);
+  // A message box (MB_* flags) through UIServices().MessageBox, owned by the active window;
+  // returns the button pressed (IDOK, ...).
+  int MessageBox(const std::string& Text, const std::string& Caption, UINT Flags = MB_OK);
   TExceptionEvent OnException;
 
   // Handles the calling thread's pending messages. A WM_QUIT ends it, sets Terminated and is

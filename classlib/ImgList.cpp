@@ -1,5 +1,6 @@
 #include "classlib/ImgList.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "classlib/GraphicsInternal.h"
@@ -65,7 +66,29 @@ TCustomImageList::TCustomImageList(TComponent* AOwner) : TComponent(AOwner) {}
 TCustomImageList::TCustomImageList(TComponent* AOwner, int AWidth, int AHeight)
     : TComponent(AOwner), FWidth(AWidth > 0 ? AWidth : 16), FHeight(AHeight > 0 ? AHeight : 16) {}
 
-TCustomImageList::~TCustomImageList() { FreeHandle(); }
+TCustomImageList::~TCustomImageList() {
+  for (TChangeLink* Link : FLinks) Link->FSender = nullptr;
+  FreeHandle();
+}
+
+void TChangeLink::SetSender(TCustomImageList* Value) {
+  if (FSender == Value) return;
+  if (FSender) FSender->UnRegisterChanges(this);
+  if (Value) Value->RegisterChanges(this);
+}
+
+void TCustomImageList::RegisterChanges(TChangeLink* Link) {
+  if (!Link || Link->FSender == this) return;
+  if (Link->FSender) Link->FSender->UnRegisterChanges(Link);
+  Link->FSender = this;
+  FLinks.push_back(Link);
+}
+
+void TCustomImageList::UnRegisterChanges(TChangeLink* Link) {
+  if (!Link || Link->FSender != this) return;
+  Link->FSender = nullptr;
+  FLinks.erase(std::remove(FLinks.begin(), FLinks.end(), Link), FLinks.end());
+}
 
 void TCustomImageList::HandleNeeded() {
   if (FHandle) return;
@@ -165,6 +188,7 @@ void TCustomImageList::Change() {
   if (FUpdateCount > 0) return;
   FChanged = false;
   OnChange(this);
+  for (size_t I = 0; I < FLinks.size(); ++I) FLinks[I]->OnChange(this);  // a link may leave meanwhile
 }
 
 void TCustomImageList::EndUpdate() {

@@ -7,6 +7,8 @@
 #include <objidl.h>  // before commctrl.h: declares the stream functions of image lists
 #include <commctrl.h>
 
+#include <vector>
+
 #include "classlib/Classes.h"
 #include "classlib/Graphics.h"
 
@@ -20,6 +22,27 @@ inline constexpr const char* SImageListAddFailed = "Failed to add image to the i
 inline constexpr const char* SImageListReplaceFailed = "Failed to replace image in the image list";
 inline constexpr const char* SImageListReadFailed = "Failed to read ImageList data from stream";
 inline constexpr const char* SImageListWriteFailed = "Failed to write ImageList data to stream";
+
+class TCustomImageList;
+
+// A client's subscription to an image list (a list view, a tree view): OnChange runs after every
+// change of the list, a new handle included, so the client can hand the list's handle on again.
+// Not copyable; it leaves the list when destroyed, and the list leaves it when freed.
+class TChangeLink {
+public:
+  TChangeLink() = default;
+  ~TChangeLink() { SetSender(nullptr); }
+  TChangeLink(const TChangeLink&) = delete;
+  TChangeLink& operator=(const TChangeLink&) = delete;
+  TCustomImageList* Sender() const noexcept { return FSender; }
+  // Subscribes to Value (nil: to none).
+  void SetSender(TCustomImageList* Value);
+  TNotifyEvent OnChange;
+
+private:
+  friend class TCustomImageList;
+  TCustomImageList* FSender = nullptr;
+};
 
 class TCustomImageList : public TComponent {
   VD_CLASS(TCustomImageList, TComponent);
@@ -100,6 +123,8 @@ public:
   bool Equal(TCustomImageList* Other);
 
   TNotifyEvent OnChange;
+  void RegisterChanges(TChangeLink* Link);
+  void UnRegisterChanges(TChangeLink* Link);
 
 protected:
   ~TCustomImageList() override;
@@ -123,6 +148,7 @@ private:
   bool FShareImages = false;
   int FUpdateCount = 0;
   bool FChanged = false;
+  std::vector<TChangeLink*> FLinks;
 };
 
 // The published image list of forms: AllocBy, BlendColor, BkColor, DrawingStyle, Height,

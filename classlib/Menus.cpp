@@ -4,7 +4,9 @@
 #include <deque>
 #include <mutex>
 
+#include "classlib/ImgList.h"
 #include "classlib/TypInfo.h"
+#include "classlib/UIServices.h"
 
 namespace {
 // Command identifiers: 0x4000 .. 0xEFFF keeps clear of 5734..8999, 13666/13667 and the system
@@ -167,6 +169,61 @@ void TMenuItem::AppendTo(HMENU Menu) {
     Info.hSubMenu = Handle();
   }
   InsertMenuItemA(Menu, static_cast<UINT>(GetMenuItemCount(Menu)), TRUE, &Info);
+  if (HasImage()) {
+    MENUITEMINFOA Bitmap{};
+    Bitmap.cbSize = sizeof Bitmap;
+    Bitmap.fMask = MIIM_BITMAP;
+    Bitmap.hbmpItem = HBMMENU_CALLBACK;  // drawn by the tracking window: MeasureImage, DrawImage
+    SetMenuItemInfoA(Menu, FCommand, FALSE, &Bitmap);
+  }
+}
+
+bool TMenuItem::HasImage() const { return FImageIndex >= 0 && !IsLine() && GetImageList(); }
+
+TCustomImageList* TMenuItem::GetImageList() const {
+  for (TMenuItem* P = FParent; P; P = P->FParent) {
+    if (P->FSubMenuImages) return P->FSubMenuImages;
+    if (P->FMenu) return P->FMenu->Images();
+  }
+  return nullptr;
+}
+
+void TMenuItem::MeasureImage(MEASUREITEMSTRUCT& Measure) const {
+  if (TCustomImageList* List = GetImageList()) {
+    Measure.itemWidth = static_cast<UINT>(List->Width());
+    Measure.itemHeight = static_cast<UINT>(List->Height());
+  }
+}
+
+void TMenuItem::DrawImage(const DRAWITEMSTRUCT& Draw) const {
+  TCustomImageList* List = GetImageList();
+  if (!List || FImageIndex < 0 || FImageIndex >= List->Count()) return;
+  const RECT& R = Draw.rcItem;
+  int X = R.left + (R.right - R.left - List->Width()) / 2;
+  int Y = R.top + (R.bottom - R.top - List->Height()) / 2;
+  ImageList_Draw(List->Handle(), FImageIndex, Draw.hDC, X, Y, ILD_TRANSPARENT);
+}
+
+void TMenuItem::SetImageIndex(int Value) {
+  if (FImageIndex == Value) return;
+  FImageIndex = Value;
+  MenuChanged(false);
+}
+
+void TMenuItem::SetSubMenuImages(TCustomImageList* Value) {
+  if (FSubMenuImages == Value) return;
+  if (FSubMenuImages) FSubMenuImages->RemoveFreeNotification(this);
+  FSubMenuImages = Value;
+  if (Value) Value->FreeNotification(this);
+  MenuChanged(true);
+}
+
+void TMenuItem::Notification(TComponent* AComponent, TOperation Operation) {
+  inherited::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == FSubMenuImages) {
+    FSubMenuImages = nullptr;
+    if (!ComponentState().Contains(csDestroying)) MenuChanged(true);
+  }
 }
 
 void TMenuItem::RebuildHandle() {
@@ -242,6 +299,22 @@ void TMenu::BeforeDestruction() {
   inherited::BeforeDestruction();
 }
 
+void TMenu::SetImages(TCustomImageList* Value) {
+  if (FImages == Value) return;
+  if (FImages) FImages->RemoveFreeNotification(this);
+  FImages = Value;
+  if (Value) Value->FreeNotification(this);
+  if (FItems) FItems->MenuChanged(true);
+}
+
+void TMenu::Notification(TComponent* AComponent, TOperation Operation) {
+  inherited::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == FImages) {
+    FImages = nullptr;
+    if (FItems && !ComponentState().Contains(csDestroying)) FItems->MenuChanged(true);
+  }
+}
+
 bool TMenu::DispatchCommand(UINT Command) {
   TMenuItem* Item = FItems ? FItems->Find(Command) : nullptr;
   if (!Item || Item == FItems) return false;
@@ -262,6 +335,22 @@ void TPopupMenu::BeforeDestruction() {
 }
 
 void TPopupMenu::WndProc(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_MEASUREITEM: {
+      auto* Measure = reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam);
+      if (Measure->CtlType != ODT_MENU) break;
+      if (TMenuItem* Item = FindItem(Measure->itemID)) Item->MeasureImage(*Measure);
+      Message.Result = TRUE;
+      return;
+    }
+    case WM_DRAWITEM: {
+      auto* Draw = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
+      if (Draw->CtlType != ODT_MENU) break;
+      if (TMenuItem* Item = FindItem(Draw->itemID)) Item->DrawImage(*Draw);
+      Message.Result = TRUE;
+      return;
+    }
+  }
   Message.Result = DefWindowProcA(MessageWindow(), Message.Msg, Message.WParam, Message.LParam);
 }
 
@@ -269,7 +358,11 @@ void TPopupMenu::DoPopup(TObject* Sender) { OnPopup(Sender); }
 
 void TPopupMenu::Popup(int X, int Y) {
   DoPopup(this);
-  // The tracking needs a window of this thread.
+  if (TMenuItem* Chosen = UIServices().TrackPopupMenu(*this, X, Y)) Chosen->Click();
+}
+
+TMenuItem* TPopupMenu::TrackMenu(int X, int Y) {
+  // The tracking needs a window of this thread; it also draws the items' images.
   HWND Owner = FWindow;
   HWND Temporary = nullptr;
   if (!Owner) {
@@ -282,7 +375,8 @@ void TPopupMenu::Popup(int X, int Y) {
   auto Command = static_cast<UINT>(TrackPopupMenu(Handle(), Flags, X, Y, 0, Owner, nullptr));
   PostMessageA(Owner, WM_NULL, 0, 0);  // lets the menu close when the owner is not in front
   if (Temporary) DeallocateHWnd(Temporary);
-  if (Command) DispatchCommand(Command);
+  TMenuItem* Chosen = Command ? FindItem(Command) : nullptr;
+  return Chosen == FItems ? nullptr : Chosen;
 }
 
 // ---- Published members --------------------------------------------------------------------------
@@ -294,7 +388,9 @@ VD_DEFINE_CLASS(TMenuItem) {
   C.Property("Enabled", &TMenuItem::Enabled, &TMenuItem::SetEnabled).Default(true);
   C.Property("GroupIndex", &TMenuItem::GroupIndex, &TMenuItem::SetGroupIndex).Default(0);
   C.Property("Hint", &TMenuItem::Hint, &TMenuItem::SetHint);
+  C.Property("ImageIndex", &TMenuItem::ImageIndex, &TMenuItem::SetImageIndex).Default(-1);
   C.Property("RadioItem", &TMenuItem::RadioItem, &TMenuItem::SetRadioItem).Default(false);
+  C.Property("SubMenuImages", &TMenuItem::SubMenuImages, &TMenuItem::SetSubMenuImages);
   C.Property("Visible", &TMenuItem::Visible, &TMenuItem::SetVisible).Default(true);
   C.Property("OnClick", &TMenuItem::OnClick, &TMenuItem::OnClick);
 }
@@ -305,5 +401,6 @@ VD_DEFINE_CLASS(TMainMenu) {}
 VD_DEFINE_CLASS(TPopupMenu) {
   C.Property("Alignment", &TPopupMenu::Alignment, &TPopupMenu::SetAlignment).Default(paLeft);
   C.Property("AutoPopup", &TPopupMenu::AutoPopup, &TPopupMenu::SetAutoPopup).Default(true);
+  C.Property("Images", &TPopupMenu::Images, &TPopupMenu::SetImages);
   C.Property("OnPopup", &TPopupMenu::OnPopup, &TPopupMenu::OnPopup);
 }

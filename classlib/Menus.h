@@ -5,6 +5,10 @@
 // 13666/13667, and the system commands from 0xF000). An item with sub-items, and the root item of
 // every menu, has a menu handle that stays the same for the item's life: changes rebuild its
 // entries in place, so the handle can be lent as a submenu elsewhere (a system menu).
+//
+// An item shows image ImageIndex of the image list that its parent item names as SubMenuImages
+// (the nearest such parent), else of the menu's Images; -1 shows none. Popup menus draw the images
+// themselves (HBMMENU_CALLBACK) when they are tracked.
 #pragma once
 
 #include <windows.h>
@@ -15,6 +19,7 @@
 #include "classlib/WndProcs.h"
 
 class TMenu;
+class TCustomImageList;
 
 class TMenuItem : public TComponent {
   VD_CLASS(TMenuItem, TComponent);
@@ -41,6 +46,16 @@ public:
   const std::string& Hint() const noexcept { return FHint; }
   void SetHint(const std::string& Value) { FHint = Value; }
   bool IsLine() const { return FCaption == "-"; }
+  int ImageIndex() const noexcept { return FImageIndex; }
+  void SetImageIndex(int Value);
+  // The images of this item's sub-items (not owned; nil: the parent's or the menu's).
+  TCustomImageList* SubMenuImages() const noexcept { return FSubMenuImages; }
+  void SetSubMenuImages(TCustomImageList* Value);
+  // The list this item's ImageIndex refers to (nil when none).
+  TCustomImageList* GetImageList() const;
+  // The image's place and picture in an owner-drawn menu bitmap (WM_MEASUREITEM / WM_DRAWITEM).
+  void MeasureImage(MEASUREITEMSTRUCT& Measure) const;
+  void DrawImage(const DRAWITEMSTRUCT& Draw) const;
 
   int Count() const noexcept { return static_cast<int>(FItems.size()); }
   TMenuItem* Items(int Index) const;
@@ -70,6 +85,7 @@ public:
 
 protected:
   void SetParentComponent(TComponent* Value) override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
   virtual HMENU CreateMenuHandle() { return CreatePopupMenu(); }
   // Rebuilds the entries of this item's menu (and tells the parent that this item changed).
   void MenuChanged(bool Rebuild);
@@ -80,6 +96,7 @@ private:
   friend class TMainMenu;
   void AppendTo(HMENU Menu);
   void DestroyHandle();
+  bool HasImage() const;
 
   std::string FCaption;
   bool FChecked = false;
@@ -89,6 +106,8 @@ private:
   bool FRadioItem = false;
   uint8_t FGroupIndex = 0;
   std::string FHint;
+  int FImageIndex = -1;
+  TCustomImageList* FSubMenuImages = nullptr;
   UINT FCommand;
   HMENU FHandle = nullptr;
   bool FMainMenu = false;  // the root of a menu bar: CreateMenu
@@ -110,10 +129,17 @@ public:
   // Clicks the item with Command; false when the menu has none.
   bool DispatchCommand(UINT Command);
   TMenuItem* FindItem(UINT Command) { return FItems->Find(Command); }
+  // The images of the items (not owned; nil: none).
+  TCustomImageList* Images() const noexcept { return FImages; }
+  void SetImages(TCustomImageList* Value);
 
 protected:
   TComponent* GetChildParent() override { return this; }
+  void Notification(TComponent* AComponent, TOperation Operation) override;
   TMenuItem* FItems;
+
+private:
+  TCustomImageList* FImages = nullptr;
 };
 
 class TMainMenu : public TMenu {
@@ -133,8 +159,8 @@ public:
   explicit TPopupMenu(TComponent* AOwner);
   void BeforeDestruction() override;
 
-  // OnPopup, then the menu at the screen point; returns when it closes, after the chosen item
-  // (if any) was clicked.
+  // OnPopup, then the menu at the screen point (through UIServices().TrackPopupMenu); returns
+  // when it closes, after the chosen item (if any) was clicked.
   virtual void Popup(int X, int Y);
   // The control whose context menu opened it (set by controls; not owned).
   TComponent* PopupComponent() const noexcept { return FPopupComponent; }
@@ -147,7 +173,10 @@ public:
   TNotifyEvent OnPopup;
 
 protected:
+  friend class TUIServices;
   virtual void DoPopup(TObject* Sender);
+  // The system's tracking of the menu (what the default services run); the item chosen or nil.
+  TMenuItem* TrackMenu(int X, int Y);
 
 private:
   void WndProc(TMessage& Message);

@@ -374,6 +374,17 @@ void TButton::Dispatch(TMessage& Message) {
     if (HIWORD(Message.WParam) == BN_CLICKED) Click();
     return;
   }
+  if (Message.Msg == CM_DIALOGKEY && CanFocus()) {
+    // Enter presses the focused button, or the default one when no other button has the focus;
+    // Escape the cancel button.
+    auto* Focused = dynamic_cast<TButton*>(FindControl(GetFocus()));
+    bool Enter = Message.WParam == VK_RETURN && (Focused == this || (FDefault && !Focused));
+    if (Enter || (Message.WParam == VK_ESCAPE && FCancel)) {
+      Click();
+      Message.Result = 1;
+      return;
+    }
+  }
   TWinControl::Dispatch(Message);
 }
 

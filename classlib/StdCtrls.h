@@ -112,6 +112,128 @@ public:
   using TCustomEdit::TCustomEdit;
 };
 
+// ---- Memo ---------------------------------------------------------------------------------------
+
+enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+VD_ENUM_INFO(TScrollStyle, "ssNone", "ssHorizontal", "ssVertical", "ssBoth")
+
+// A multi-line edit box. Lines reads and writes the text itself: the lines split at CR LF (or a
+// lone CR or LF), a final line break adding no line, as TStrings::SetText splits.
+class TCustomMemo : public TCustomEdit {
+  VD_CLASS(TCustomMemo, TCustomEdit);
+
+public:
+  explicit TCustomMemo(TComponent* AOwner);
+  void BeforeDestruction() override;
+
+  TStrings* Lines() const noexcept { return FLines; }
+  void SetLines(TStrings* Value) { FLines->Assign(Value); }
+  TScrollStyle ScrollBars() const noexcept { return FScrollBars; }
+  void SetScrollBars(TScrollStyle Value);
+  // Long lines wrap at the right edge (no horizontal scrolling).
+  bool WordWrap() const noexcept { return FWordWrap; }
+  void SetWordWrap(bool Value);
+
+protected:
+  void CreateParams(TCreateParams& Params) override;
+
+private:
+  TStrings* FLines;
+  TScrollStyle FScrollBars = ssNone;
+  bool FWordWrap = true;
+};
+
+class TMemo : public TCustomMemo {
+  VD_CLASS(TMemo, TCustomMemo);
+
+public:
+  using TCustomMemo::TCustomMemo;
+};
+
+// ---- List box and combo box ---------------------------------------------------------------------
+
+// A list of strings over the system LISTBOX class; one line can be selected. Items are kept by
+// the control and shown by its window. A change of the selection by the user fires OnClick.
+class TCustomListBox : public TWinControl {
+  VD_CLASS(TCustomListBox, TWinControl);
+
+public:
+  explicit TCustomListBox(TComponent* AOwner);
+  void BeforeDestruction() override;
+
+  TStrings* Items() const noexcept { return FItems; }
+  void SetItems(TStrings* Value) { FItems->Assign(Value); }
+  // The selected line, -1 when none.
+  int ItemIndex();
+  void SetItemIndex(int Value);
+  void Clear() { FItems->Clear(); }
+
+protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void DestroyWnd() override;
+  void Dispatch(TMessage& Message) override;
+
+private:
+  TStrings* FItems;
+};
+
+class TListBox : public TCustomListBox {
+  VD_CLASS(TListBox, TCustomListBox);
+
+public:
+  using TCustomListBox::TCustomListBox;
+};
+
+enum TComboBoxStyle { csDropDown, csSimple, csDropDownList };
+VD_ENUM_INFO(TComboBoxStyle, "csDropDown", "csSimple", "csDropDownList")
+
+// A combo box over the system COMBOBOX class; with csDropDownList only the items can be chosen.
+// A choice by the user (or, editable, a typed change) fires OnChange.
+class TCustomComboBox : public TWinControl {
+  VD_CLASS(TCustomComboBox, TWinControl);
+
+public:
+  explicit TCustomComboBox(TComponent* AOwner);
+  void BeforeDestruction() override;
+
+  TStrings* Items() const noexcept { return FItems; }
+  void SetItems(TStrings* Value) { FItems->Assign(Value); }
+  // The chosen item, -1 when none.
+  int ItemIndex();
+  void SetItemIndex(int Value);
+  TComboBoxStyle Style() const noexcept { return FStyle; }
+  void SetStyle(TComboBoxStyle Value);
+  // Lines shown when the list drops down.
+  int DropDownCount() const noexcept { return FDropDownCount; }
+  void SetDropDownCount(int Value);
+  // Height is the closed box's; the window is made taller by the dropped-down list.
+  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+  void Clear() { FItems->Clear(); }
+
+  TNotifyEvent OnChange;
+
+protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void DestroyWnd() override;
+  void Dispatch(TMessage& Message) override;
+  void Loaded() override;
+
+private:
+  int ListHeight();
+  TStrings* FItems;
+  TComboBoxStyle FStyle = csDropDown;
+  int FDropDownCount = 8;
+};
+
+class TComboBox : public TCustomComboBox {
+  VD_CLASS(TComboBox, TCustomComboBox);
+
+public:
+  using TCustomComboBox::TCustomComboBox;
+};
+
 // ---- Group box ----------------------------------------------------------------------------------
 
 // A frame with a caption around other controls.
@@ -160,6 +282,36 @@ private:
   int FModalResult = 0;
   bool FDefault = false;
   bool FCancel = false;
+};
+
+// ---- Static text --------------------------------------------------------------------------------
+
+// A caption in a window of its own, over the system STATIC class. With AutoSize the control takes
+// the size of its one-line text.
+class TCustomStaticText : public TWinControl {
+  VD_CLASS(TCustomStaticText, TWinControl);
+
+public:
+  explicit TCustomStaticText(TComponent* AOwner);
+
+  bool AutoSize() const noexcept { return FAutoSize; }
+  void SetAutoSize(bool Value);
+
+protected:
+  void CreateParams(TCreateParams& Params) override;
+  void Dispatch(TMessage& Message) override;
+  void Loaded() override;
+
+private:
+  void AdjustBounds();
+  bool FAutoSize = true;
+};
+
+class TStaticText : public TCustomStaticText {
+  VD_CLASS(TStaticText, TCustomStaticText);
+
+public:
+  using TCustomStaticText::TCustomStaticText;
 };
 
 enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };

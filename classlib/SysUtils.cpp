@@ -101,6 +101,23 @@ int AnsiCompareText(const std::string& S1, const std::string& S2) {
 
 bool AnsiSameText(const std::string& S1, const std::string& S2) { return AnsiCompareText(S1, S2) == 0; }
 
+std::wstring AnsiToWide(const std::string& S) {
+  if (S.empty()) return {};
+  int Size = MultiByteToWideChar(CP_ACP, 0, S.data(), static_cast<int>(S.size()), nullptr, 0);
+  std::wstring Result(static_cast<size_t>(Size > 0 ? Size : 0), L'\0');
+  if (Size > 0) MultiByteToWideChar(CP_ACP, 0, S.data(), static_cast<int>(S.size()), Result.data(), Size);
+  return Result;
+}
+
+std::string WideToAnsi(const std::wstring& S) {
+  if (S.empty()) return {};
+  int Size = WideCharToMultiByte(CP_ACP, 0, S.data(), static_cast<int>(S.size()), nullptr, 0, nullptr, nullptr);
+  std::string Result(static_cast<size_t>(Size > 0 ? Size : 0), '\0');
+  if (Size > 0)
+    WideCharToMultiByte(CP_ACP, 0, S.data(), static_cast<int>(S.size()), Result.data(), Size, nullptr, nullptr);
+  return Result;
+}
+
 std::string IntToStr(long long Value) { return std::to_string(Value); }
 
 std::string IntToHex(unsigned long long Value, int Digits) {

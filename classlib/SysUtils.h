@@ -68,6 +68,9 @@ bool SameText(const std::string& S1, const std::string& S2);
 // Case-insensitive comparison by the user locale (CompareStringA).
 int AnsiCompareText(const std::string& S1, const std::string& S2);
 bool AnsiSameText(const std::string& S1, const std::string& S2);
+// Text of the ANSI code page as UTF-16 and back (what the code page lacks becomes '?').
+std::wstring AnsiToWide(const std::string& S);
+std::string WideToAnsi(const std::wstring& S);
 
 std::string IntToStr(long long Value);
 // Upper-case hexadecimal, at least Digits digits.
