@@ -113,7 +113,7 @@ private:
 using TComponentEditorClass = TClassRef<TComponentEditor>;
 
 // The IDE's registration calls. PropertyType names the property's type (its TypeInfo name:
-// "TStrings", "String", "Integer"); ComponentClass nil and PropertyName "" match any.
+// "TStrings", "string", "integer"); ComponentClass nil and PropertyName "" match any.
 void RegisterPropertyEditor(const TTypeInfo* PropertyType, TClass ComponentClass, const std::string& PropertyName,
                             TPropertyEditorClass EditorClass);
 void RegisterComponentEditor(TClass ComponentClass, TComponentEditorClass EditorClass);

@@ -96,7 +96,7 @@ TEST(IdeDesign, RecordsRegistrationsAndDropsALibrarysOnesWithIt) {
                          TPropertyEditorClass::Of<TStringProperty>());
   TIdeEditorRegistration Row = LastRow();
   EXPECT_EQ(Row.Kind, irkPropertyEditor);
-  EXPECT_STREQ(Row.PropertyType, "String");
+  EXPECT_STREQ(Row.PropertyType, "string");
   EXPECT_STREQ(Row.ComponentClass, "TProbe");
   EXPECT_STREQ(Row.PropertyName, "Caption");
   EXPECT_STREQ(Row.EditorClass, "TStringProperty");
