@@ -7,7 +7,7 @@
 namespace {
 // Form resources create these by class name. Registering only records the classes.
 struct TExtCtrlsRegistration {
-  TExtCtrlsRegistration() { RegisterClasses({ClassOf<TTimer>(), ClassOf<TPanel>()}); }
+  TExtCtrlsRegistration() { RegisterClasses({ClassOf<TTimer>(), ClassOf<TPanel>(), ClassOf<TBevel>()}); }
 } const g_ExtCtrlsClasses;
 }  // namespace
 
@@ -200,6 +200,54 @@ void TCustomPanel::Dispatch(TMessage& Message) {
   TCustomControl::Dispatch(Message);
 }
 
+// ---- TBevel -------------------------------------------------------------------------------------
+
+TBevel::TBevel(TComponent* AOwner) : TGraphicControl(AOwner) {
+  FControlStyle.Include(csReplicatable);
+  StoreBounds(0, 0, 50, 50);
+}
+
+void TBevel::SetShape(TBevelShape Value) {
+  if (FShape == Value) return;
+  FShape = Value;
+  Invalidate();
+}
+
+void TBevel::SetStyle(TBevelStyle Value) {
+  if (FStyle == Value) return;
+  FStyle = Value;
+  Invalidate();
+}
+
+void TBevel::Paint() {
+  HDC DC = Canvas()->Handle();
+  TColor Dark = FStyle == bsLowered ? clBtnShadow : clBtnHighlight;
+  TColor Light = FStyle == bsLowered ? clBtnHighlight : clBtnShadow;
+  const int W = Width(), H = Height();
+  auto Line = [DC](TColor Color, int X, int Y, int LineW, int LineH) {
+    TRect R = Rect(X, Y, X + LineW, Y + LineH);
+    HBRUSH Brush = CreateSolidBrush(ColorToRGB(Color));
+    FillRect(DC, &R, Brush);
+    DeleteObject(Brush);
+  };
+  TRect R = ClientRect();
+  switch (FShape) {
+    case bsBox: Frame3D(DC, R, Dark, Light, 1); break;
+    case bsFrame: {  // an etched frame: a dark ring with a light one one pixel down and right
+      TRect Outer = Rect(1, 1, W, H);
+      Frame3D(DC, Outer, Light, Light, 1);
+      TRect Inner = Rect(0, 0, W - 1, H - 1);
+      Frame3D(DC, Inner, Dark, Dark, 1);
+      break;
+    }
+    case bsTopLine: Line(Dark, 0, 0, W, 1), Line(Light, 0, 1, W, 1); break;
+    case bsBottomLine: Line(Dark, 0, H - 2, W, 1), Line(Light, 0, H - 1, W, 1); break;
+    case bsLeftLine: Line(Dark, 0, 0, 1, H), Line(Light, 1, 0, 1, H); break;
+    case bsRightLine: Line(Dark, W - 2, 0, 1, H), Line(Light, W - 1, 0, 1, H); break;
+    case bsSpacer: break;
+  }
+}
+
 // ---- Published members --------------------------------------------------------------------------
 
 VD_DEFINE_CLASS(TTimer) {
@@ -222,4 +270,14 @@ VD_DEFINE_CLASS(TPanel) {
       .Default(bsNone);
   C.Property("BorderWidth", &TPanel::BorderWidth, &TPanel::SetBorderWidth).Default(0);
   C.Property("OnResize", &TPanel::OnResize, &TPanel::OnResize);
+}
+
+VD_DEFINE_CLASS(TBevel) {
+  C.Property("Align", &TBevel::Align, &TBevel::SetAlign).Default(alNone);
+  C.Property("Anchors", &TBevel::Anchors, &TBevel::SetAnchors).Default(TAnchors{akLeft, akTop});
+  C.Property("ParentShowHint", &TBevel::ParentShowHint, &TBevel::SetParentShowHint).Default(true);
+  C.Property("Shape", &TBevel::Shape, &TBevel::SetShape).Default(bsBox);
+  C.Property("ShowHint", &TBevel::ShowHint, &TBevel::SetShowHint).Stored(&TBevel::IsShowHintStored);
+  C.Property("Style", &TBevel::Style, &TBevel::SetStyle).Default(bsLowered);
+  C.Property("Visible", &TBevel::Visible, &TBevel::SetVisible).Default(true);
 }

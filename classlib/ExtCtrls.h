@@ -88,3 +88,31 @@ class TPanel : public TCustomPanel {
 public:
   using TCustomPanel::TCustomPanel;
 };
+
+enum TBevelShape { bsBox, bsFrame, bsTopLine, bsBottomLine, bsLeftLine, bsRightLine, bsSpacer };
+VD_ENUM_INFO(TBevelShape, "bsBox", "bsFrame", "bsTopLine", "bsBottomLine", "bsLeftLine", "bsRightLine",
+             "bsSpacer")
+enum TBevelStyle { bsLowered, bsRaised };
+VD_ENUM_INFO(TBevelStyle, "bsLowered", "bsRaised")
+
+// A window-less separator: a sunken or raised box, frame or line. Lowered, a line is a
+// clBtnShadow line over (or left of) a clBtnHighlight line; raised, the other way round.
+class TBevel : public TGraphicControl {
+  VD_CLASS(TBevel, TGraphicControl);
+
+public:
+  // 50 x 50, a lowered box.
+  explicit TBevel(TComponent* AOwner);
+
+  TBevelShape Shape() const noexcept { return FShape; }
+  void SetShape(TBevelShape Value);
+  TBevelStyle Style() const noexcept { return FStyle; }
+  void SetStyle(TBevelStyle Value);
+
+protected:
+  void Paint() override;
+
+private:
+  TBevelShape FShape = bsBox;
+  TBevelStyle FStyle = bsLowered;
+};

@@ -261,6 +261,8 @@ void TCustomForm::SetVisible(bool Value) {
   if (Value) {
     DoShow();
     FVisible = true;
+    if (FPosition == poScreenCenter && IsTopLevel())
+      SetBounds((Screen->Width() - Width()) / 2, (Screen->Height() - Height()) / 2, Width(), Height());
     HWND Wnd = Handle();
     bool Child = (GetWindowLongPtrA(Wnd, GWL_STYLE) & WS_CHILD) != 0;
     ShowWindow(Wnd, Child ? SW_SHOW : SW_SHOWNORMAL);
@@ -490,6 +492,22 @@ void TApplication::HandleMessage() {
 }
 
 void TApplication::Terminate() { PostQuitMessage(0); }
+
+namespace {
+int ShowMessageBox(HWND Owner, const std::string& Text, const std::string& Caption, UINT Flags) {
+  return ::MessageBoxA(Owner, Text.c_str(), Caption.c_str(), Flags);
+}
+}  // namespace
+
+int TApplication::MessageBox(const std::string& Text, const std::string& Caption, UINT Flags) {
+  HWND Owner = Handle() ? Handle() : GetActiveWindow();
+  TMessageBoxFunc Func = FMessageBox.load();
+  return (Func ? Func : &ShowMessageBox)(Owner, Text, Caption, Flags);
+}
+
+TApplication::TMessageBoxFunc TApplication::SetMessageBoxFunc(TMessageBoxFunc Func) noexcept {
+  return FMessageBox.exchange(Func);
+}
 
 // ---- TScreen ------------------------------------------------------------------------------------
 

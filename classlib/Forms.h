@@ -74,7 +74,8 @@ public:
   void SetBorderIcons(TBorderIcons Value);
   TFormStyle FormStyle() const noexcept { return FFormStyle; }
   void SetFormStyle(TFormStyle Value);
-  // Read from form resources and kept; windows are placed where Left and Top say.
+  // poScreenCenter centres a top-level form on the screen whenever it is shown; the other
+  // values are kept only, and the window goes where Left and Top say.
   TPosition Position() const noexcept { return FPosition; }
   void SetPosition(TPosition Value) { FPosition = Value; }
   // Read from form resources and kept; nothing is scaled.
@@ -209,6 +210,14 @@ public:
   void Terminate();
   bool Terminated() const noexcept { return FTerminated.load(); }
 
+  // A message box owned by the application's window (or the thread's active window); the
+  // button the user chose (IDOK, ...). Goes through the message-box function below.
+  int MessageBox(const std::string& Text, const std::string& Caption, UINT Flags);
+  // The function behind MessageBox (MessageBoxA unless replaced): tests put their own here, since
+  // a real box waits for a click. nullptr restores MessageBoxA; returns the one installed before.
+  using TMessageBoxFunc = int (*)(HWND Owner, const std::string& Text, const std::string& Caption, UINT Flags);
+  TMessageBoxFunc SetMessageBoxFunc(TMessageBoxFunc Func) noexcept;
+
   bool ShowHint() const noexcept { return FShowHint.load(); }
   void SetShowHint(bool Value) { FShowHint.store(Value); }
   std::string Hint() const;
@@ -233,6 +242,7 @@ private:
   TIcon* FIcon;
   TCustomForm* FMainForm = nullptr;
   std::atomic<bool> FTerminated{false};
+  std::atomic<TMessageBoxFunc> FMessageBox{nullptr};
   std::atomic<bool> FShowHint{true};
   std::atomic<TColor> FHintColor{clInfoBk};
   std::atomic<int> FHintPause{500};
