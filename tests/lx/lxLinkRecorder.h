@@ -26,7 +26,8 @@ inline std::string ExeDir() {
 class TRecorderRegistration {
 public:
   TRecorderRegistration() {
-    std::string Command = "\"" + ExeDir() + "lx_link_recorder.exe\" \"%1\"";
+    std::string Command = ExeDir();
+    Command = "\"" + Command.append("lx_link_recorder.exe\" \"%1\"");
     Ok = Set(".html", "", "htmlfile");
     for (const char* Class : {"htmlfile", "http", "lxtest", "mailto"}) {
       Ok = Set(std::string(Class) + "\\shell\\open\\command", "", Command) && Ok;
