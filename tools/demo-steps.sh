@@ -148,4 +148,19 @@ run reg query 'HKCR\vdsfile' >/dev/null 2>&1 && fail "the vdsfile keys are still
 run reg query "$approved" /v "$clsid" >/dev/null 2>&1 && fail "the Approved value is still there after unregistering"
 note "regsvr32 /u removed the CLSID key, the handler key (and the emptied vdsfile key) and the Approved value"
 
+say "The lx library's quick about box, as a program shows it"
+note "lx_aboutbox_demo.exe calls Execute: the dialog flies in (the show animation, outlines on the desktop),"
+note "is laid out from its settings, is saved as a picture, and its OK button closes it (the hide animation)"
+about_bmp="$install/lx-about-box.bmp"; rm -f "$about_bmp"
+about_out=$(run "$bin/tests/lx/lx_aboutbox_demo.exe" 'C:\Veldrane\lx-about-box.bmp' | tr -d '\r') \
+  || fail "the about box demo exited with $?"
+sed 's/^/     /' <<<"$about_out"
+grep -q '^caption:   About Veldrane\. \. \.$' <<<"$about_out" || fail "the dialog's caption is not \"About Veldrane. . .\""
+grep -q "^mail body: P.S: I'm using .* (.*); CPU: [0-9]*0MHz\.$" <<<"$about_out" \
+  || fail "the e-mail line's message does not name the Windows version and the clock"
+[ -s "$about_bmp" ] || fail "no picture of the about box was taken"
+python3 "$(dirname "$0")/bmp2png.py" "$about_bmp" "$(dirname "$WINEPREFIX")/lx-about-box.png" \
+  || fail "the picture could not be converted"
+note "picture of the about box: $(dirname "$WINEPREFIX")/lx-about-box.png"
+
 say "Demo finished: every step showed what it should"
