@@ -28,29 +28,13 @@ TlxQuickAboutBoxForm* ShownDialog() {
   return nullptr;
 }
 
-void SaveScreenOf(HWND Wnd) {
-  RECT R;
-  GetWindowRect(Wnd, &R);
-  TObjectPtr<TBitmap> Shot(TBitmap::Create());
-  Shot->SetPixelFormat(pf24bit);
-  Shot->SetSize(R.right - R.left, R.bottom - R.top);
-  HDC Desktop = GetDC(nullptr);
-  BitBlt(Shot->Canvas()->Handle(), 0, 0, Shot->Width(), Shot->Height(), Desktop, R.left, R.top, SRCCOPY);
-  ReleaseDC(nullptr, Desktop);
-  try {
-    Shot->SaveToFile(g_OutFile);
-    g_Saved = true;
-  } catch (...) {
-  }
-}
-
 // Every 100 ms: once the dialog has been up for half a second, the picture, then OK.
 VOID CALLBACK OnTick(HWND, UINT, UINT_PTR Id, DWORD) {
   TlxQuickAboutBoxForm* Dialog = ShownDialog();
   if (!Dialog || ++g_Ticks < 5) return;
   KillTimer(nullptr, Id);
   UpdateWindow(Dialog->Handle());
-  SaveScreenOf(Dialog->Handle());
+  g_Saved = lxtest::SaveScreenOfWindow(Dialog->Handle(), g_OutFile);
   std::printf("caption:   %s\n", Dialog->Caption().c_str());
   std::printf("mail body: %s\n", Dialog->EmailLab->Email()->Message.c_str());
   std::fflush(stdout);
