@@ -1,10 +1,8 @@
-// System information and the connection test, against Wine's own answers. The registry facts are
-// checked row by row against the published table in a registry of their own (HKEY_LOCAL_MACHINE and
-// HKEY_CURRENT_USER of this process redirected to scratch keys), on the NT family as Wine reports it
-// by default and, through copies of this program with a per-program Windows version of Wine's
-// (HKCU\Software\Wine\AppDefaults\<exe>\Version), on Windows XP, 2000 and 98. The program runs in a
-// network namespace of its own (tests/lx/netns_run.sh); the connection test's branches are driven
-// through the resolver seam.
+// System information and the connection test against Wine's answers: the registry facts row by row
+// in scratch keys that stand in for HKLM and HKCU, on the prefix's Windows and - in copies of this
+// program for which Wine reports another version (HKCU\Software\Wine\AppDefaults\<exe>\Version) -
+// on XP, 2000 and 98. The program runs in a network namespace of its own (tests/netns_run.sh); the
+// connection test's branches go through the resolver seam.
 #include <gtest/gtest.h>
 #include <winsock.h>
 
@@ -55,13 +53,6 @@ void Put(HKEY Root, const std::string& Key, const std::string& Value, const std:
   PutData(Root, Key, Value, REG_SZ, Text.c_str(), static_cast<DWORD>(Text.size() + 1));
 }
 
-void Delete(HKEY Root, const std::string& Key, const std::string& Value) {
-  HKEY K;
-  if (RegOpenKeyExA(Root, Key.c_str(), 0, KEY_SET_VALUE, &K)) return;
-  RegDeleteValueA(K, Value.c_str());
-  RegCloseKey(K);
-}
-
 // While it lives, HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER of this process are two empty scratch
 // keys (below the real HKEY_CURRENT_USER, removed again afterwards).
 class TRegistrySandbox {
@@ -106,14 +97,6 @@ const TWindows kOtherWindows[] = {
     {"win2k", true, "5.0.2195", os2K},
     {"win98", false, "4.10.2222", os98SE},  // service-pack text " A ", trimmed
 };
-
-const TWindows& ThisWindows() {
-  const char* Version = std::getenv("LX_SYSINFO_VERSION");
-  if (Version)
-    for (const TWindows& W : kOtherWindows)
-      if (std::string(W.WineVersion) == Version) return W;
-  return kDefaultWindows;
-}
 
 // ---- The published registry facts -----------------------------------------------------------------
 
@@ -202,9 +185,10 @@ private:
   lxinet_detail::TResolver FOld;
 };
 
-void SetRemoteConnection(BYTE First) {
-  BYTE Data[4] = {First, 0, 0, 0};
-  PutData(HKEY_LOCAL_MACHINE, kRemoteAccess, "Remote Connection", REG_BINARY, Data, sizeof Data);
+// "Remote Connection" with a first byte; Size 8 is a value the 4-byte query cannot read.
+void SetRemoteConnection(BYTE First, DWORD Size = 4) {
+  BYTE Data[8] = {First};
+  PutData(HKEY_LOCAL_MACHINE, kRemoteAccess, "Remote Connection", REG_BINARY, Data, Size);
 }
 
 // Everything that depends on the Windows version, as this process sees it.
@@ -274,8 +258,8 @@ void CheckFactsOf(const TWindows& W) {
   {
     TFakeResolver Address("10.1.2.3");
     EXPECT_EQ(Info->InternetStatus(), W.NT ? iOnline : iOffline);
-    Delete(HKEY_LOCAL_MACHINE, kRemoteAccess, "Remote Connection");
-    EXPECT_EQ(Info->InternetStatus(), iOnline);  // no recorded state: the address decides
+    SetRemoteConnection(2, 8);
+    EXPECT_EQ(Info->InternetStatus(), iOnline);  // no readable state: the address decides
   }
 }
 
@@ -307,16 +291,16 @@ DWORD RunAsWindows(const TWindows& W) {
   return Code;
 }
 
-// Counts the display-mode calls the screen setters make; accepts only the modes of one kind.
-struct TDisplayCall {
-  DWORD Flags, Fields, Width, Height, Bits, Size;
-};
-std::vector<TDisplayCall> g_DisplayCalls;
-DWORD g_AcceptWidth = 0, g_AcceptBits = 0;
+// The display-mode calls the screen setters make ("test 800x600", "set 16bit"); only g_Accept passes.
+std::vector<std::string> g_DisplayCalls;
+std::string g_Accept;
 LONG WINAPI RecordDisplayChange(DEVMODEA* Mode, DWORD Flags) {
-  g_DisplayCalls.push_back({Flags, Mode->dmFields, Mode->dmPelsWidth, Mode->dmPelsHeight, Mode->dmBitsPerPel, Mode->dmSize});
-  bool Accepted = (Mode->dmFields & DM_PELSWIDTH) ? Mode->dmPelsWidth == g_AcceptWidth : Mode->dmBitsPerPel == g_AcceptBits;
-  return Accepted ? DISP_CHANGE_SUCCESSFUL : DISP_CHANGE_BADMODE;
+  EXPECT_EQ(Mode->dmSize, 156);
+  std::string What = Mode->dmFields == (DM_PELSWIDTH | DM_PELSHEIGHT)
+                         ? std::to_string(Mode->dmPelsWidth) + "x" + std::to_string(Mode->dmPelsHeight)
+                         : std::to_string(Mode->dmBitsPerPel) + "bit";
+  g_DisplayCalls.push_back((Flags == CDS_TEST ? "test " : Flags == CDS_UPDATEREGISTRY ? "set " : "? ") + What);
+  return What == g_Accept ? DISP_CHANGE_SUCCESSFUL : DISP_CHANGE_BADMODE;
 }
 
 std::vector<std::string> g_Boxes;
@@ -338,8 +322,10 @@ TEST(SystemInfo, FactsFollowTheTableOnEveryWindows) {
 }
 
 TEST(SystemInfoAs, ThisWindows) {
-  if (!std::getenv("LX_SYSINFO_VERSION")) GTEST_SKIP() << "runs in the copies made for other Windows versions";
-  CheckFactsOf(ThisWindows());
+  const char* Version = std::getenv("LX_SYSINFO_VERSION");
+  if (!Version) GTEST_SKIP() << "runs in the copies made for other Windows versions";
+  for (const TWindows& W : kOtherWindows)
+    if (std::string(W.WineVersion) == Version) CheckFactsOf(W);
 }
 
 TEST(SystemInfo, MachineFacts) {
@@ -347,41 +333,31 @@ TEST(SystemInfo, MachineFacts) {
   EXPECT_EQ(Info->DirWindows().back(), '\\');
   EXPECT_NE(Info->DirSystem().back(), '\\');
   EXPECT_NE(Info->DirTemp().back(), '\\');
-  EXPECT_GT(Info->MemTotalPhisical(), 0u);
-  EXPECT_LE(Info->MemAvailPhisical(), Info->MemTotalPhisical());
-  EXPECT_LE(Info->MemLoad(), 100);
-  EXPECT_GT(Info->CPUsNumber(), 0);
-  // x86_64 reports architecture 9, which leaves the Intel default and no type; a 32-bit build
-  // under WOW64 reports Intel 586.
+  // x86_64 reports architecture 9, which keeps the Intel default without a type.
   EXPECT_EQ(Info->CPUArchitecture(), paINTEL);
-  EXPECT_EQ(Info->CPUType(), sizeof(void*) == 8 ? ptUNKNOWN : ptPentium);
-
+  EXPECT_EQ(Info->CPUType(), ptUNKNOWN);
   struct {
     WORD Architecture;
     DWORD Type;
     TlxCPUArchitecture Arch;
     TlxCPUType CPU;
-  } const Processors[] = {{0, 386, paINTEL, ptIntel386}, {0, 486, paINTEL, ptIntel486}, {0, 586, paINTEL, ptPentium},
-                          {0, 686, paINTEL, ptUNKNOWN},  {1, 4000, paMIPS, ptUNKNOWN},  {2, 21064, paALPHA, ptUNKNOWN},
-                          {3, 601, paPPC, ptUNKNOWN},    {9, 8664, paINTEL, ptUNKNOWN}, {0xFFFF, 0, paUNKNOWN, ptUNKNOWN}};
+  } const Processors[] = {{0, 386, paINTEL, ptIntel386}, {0, 586, paINTEL, ptPentium}, {0, 686, paINTEL, ptUNKNOWN},
+                          {1, 4000, paMIPS, ptUNKNOWN},  {3, 601, paPPC, ptUNKNOWN},   {0xFFFF, 0, paUNKNOWN, ptUNKNOWN}};
   for (const auto& P : Processors) {
     TlxCPUArchitecture Arch;
     TlxCPUType Type;
     ClassifyProcessor(P.Architecture, P.Type, Arch, Type);
-    EXPECT_EQ(Arch, P.Arch) << P.Architecture;
-    EXPECT_EQ(Type, P.CPU) << P.Architecture;
+    EXPECT_TRUE(Arch == P.Arch && Type == P.CPU) << P.Architecture << " " << P.Type;
   }
-
   EXPECT_EQ(SerialNumberText(0x1234ABCD), "1234-ABCD");
   EXPECT_EQ(SerialNumberText(0x0012ABCD), "12AB-CD");
   EXPECT_EQ(SerialNumberText(0x00000ABC), "ABC-");
 
-  // The clock, measured anew, with the priorities given back.
+  // The clock, measured anew, with both priorities given back.
   DWORD Class = GetPriorityClass(GetCurrentProcess());
   int Priority = GetThreadPriority(GetCurrentThread());
   int MHz = Info->CPUFrequency();
-  EXPECT_EQ(MHz % 10, 0);
-  EXPECT_GE(MHz, 100);
+  EXPECT_TRUE(MHz >= 100 && MHz % 10 == 0) << MHz;
   EXPECT_EQ(GetPriorityClass(GetCurrentProcess()), Class);
   EXPECT_EQ(GetThreadPriority(GetCurrentThread()), Priority);
 }
@@ -390,37 +366,21 @@ TEST(SystemInfo, ScreenModes) {
   TObjectPtr<TlxSystemInfo> Info(TlxSystemInfo::Create(nullptr));
   EXPECT_EQ(Info->ScreenResolution(), sr1280x1024);  // the harness's Xvfb screen
   EXPECT_EQ(ResolutionOf(1366, 768), sr640x480);      // in no table entry
-  EXPECT_EQ(ResolutionOf(1024, 1280), sr1024x1280);
 
   auto Old = SetChangeDisplaySettingsFunc(&RecordDisplayChange);
-  auto Tested = [] {
-    std::vector<std::string> Modes;
-    for (const TDisplayCall& C : g_DisplayCalls) {
-      EXPECT_EQ(C.Size, 156u);
-      std::string Mode = C.Fields == (DM_PELSWIDTH | DM_PELSHEIGHT) ? std::to_string(C.Width) + "x" + std::to_string(C.Height)
-                                                                    : std::to_string(C.Bits) + "bit";
-      Modes.push_back((C.Flags == CDS_TEST ? "test " : C.Flags == CDS_UPDATEREGISTRY ? "set " : "? ") + Mode);
-    }
-    g_DisplayCalls.clear();
-    return Modes;
-  };
-  Info->SetScreenResolution(sr1024x768);  // ALLOW_EDIT off: nothing at all
-  EXPECT_TRUE(Tested().empty());
+  Info->SetScreenResolution(sr1024x768);  // ALLOW_EDIT off: not even a test
+  EXPECT_TRUE(g_DisplayCalls.empty());
   Info->SetALLOW_EDIT(true);
-  g_AcceptWidth = 1152;
-  Info->SetScreenResolution(sr1600x1200);
-  EXPECT_EQ(Tested(), (std::vector<std::string>{"test 1600x1200", "test 1280x1024", "test 1280x960", "test 1152x864",
-                                                "set 1152x864"}));
-  // The steps follow the enumeration, not the sizes: the upright 480 x 640 falls to 1920 x 1200.
-  g_AcceptWidth = 1920;
+  // Refused modes step down the enumeration, not the sizes: the upright 480 x 640 falls to 1920 x 1200.
+  g_Accept = "1920x1200";
   Info->SetScreenResolution(sr480x640);
-  EXPECT_EQ(Tested(), (std::vector<std::string>{"test 480x640", "test 1920x1200", "set 1920x1200"}));
-  g_AcceptWidth = 0;
-  Info->SetScreenResolution(sr800x600);
-  EXPECT_EQ(Tested(), (std::vector<std::string>{"test 800x600", "test 640x480"}));
-  g_AcceptBits = 16;
+  g_Accept = "16bit";
   Info->SetScreenColorMode(sm32bit);
-  EXPECT_EQ(Tested(), (std::vector<std::string>{"test 32bit", "test 24bit", "test 16bit", "set 16bit"}));
+  g_Accept = "";
+  Info->SetScreenResolution(sr800x600);
+  EXPECT_EQ(g_DisplayCalls, (std::vector<std::string>{"test 480x640", "test 1920x1200", "set 1920x1200", "test 32bit",
+                                                     "test 24bit", "test 16bit", "set 16bit", "test 800x600",
+                                                     "test 640x480"}));
   SetChangeDisplaySettingsFunc(Old);
 }
 
