@@ -230,11 +230,14 @@ TEST(AnimationOnTheDesktop, TheScreenEndsAsItBegan) {
   for (int Type = etSpin; Type <= etFireworks; ++Type) {
     SCOPED_TRACE(Type);
     Effect->SetEffectType(static_cast<TlxAnimationEffectType>(Type));
-    Effect->After = [&](size_t Count) {
-      if (Count == 20) Capture(During);
+    Effect->Outlines.clear();
+    int Shown = 0;  // outlines on the screen so far; the fourth is captured
+    Effect->After = [&](size_t) {
+      if (!Degenerate(Effect->Outlines.back()) && ++Shown == 4) Capture(During);
     };
     Effect->PlayEffect(true);
     Effect->After = nullptr;
+    ASSERT_GE(Shown, 4);
     Effect->PlayEffect(false);
     Capture(After);
     EXPECT_TRUE(Differs(Before, During)) << "the outlines were on the screen";
