@@ -231,9 +231,6 @@ void CheckFactsOf(const TWindows& W) {
   else Put(HKEY_LOCAL_MACHINE, kCurrentVersion, "Version", "Windows 98");
   EXPECT_EQ(Info->WinVersion(), W.NT ? "Windows XP" : "Windows 98");
   EXPECT_EQ(Info->WinVersionNumber(), W.VersionNumber);
-  EXPECT_EQ(std::to_string(Info->WinVersionMajor()) + "." + std::to_string(Info->WinVersionMinor()) + "." +
-                std::to_string(Info->WinVersionBuild()),
-            W.VersionNumber);
   Put(HKEY_LOCAL_MACHINE, kCurrentVersion, "VersionNumber", "4.10.2222 A");
   EXPECT_EQ(Info->WinVersionNumber(), "4.10.2222 A");
 
@@ -341,8 +338,8 @@ TEST(SystemInfo, MachineFacts) {
     DWORD Type;
     TlxCPUArchitecture Arch;
     TlxCPUType CPU;
-  } const Processors[] = {{0, 386, paINTEL, ptIntel386}, {0, 586, paINTEL, ptPentium}, {0, 686, paINTEL, ptUNKNOWN},
-                          {1, 4000, paMIPS, ptUNKNOWN},  {3, 601, paPPC, ptUNKNOWN},   {0xFFFF, 0, paUNKNOWN, ptUNKNOWN}};
+  } const Processors[] = {{0, 586, paINTEL, ptPentium}, {0, 686, paINTEL, ptUNKNOWN}, {1, 4000, paMIPS, ptUNKNOWN},
+                          {0xFFFF, 0, paUNKNOWN, ptUNKNOWN}};
   for (const auto& P : Processors) {
     TlxCPUArchitecture Arch;
     TlxCPUType Type;
