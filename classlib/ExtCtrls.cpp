@@ -7,7 +7,7 @@
 namespace {
 // Form resources create these by class name. Registering only records the classes.
 struct TExtCtrlsRegistration {
-  TExtCtrlsRegistration() { RegisterClasses({ClassOf<TTimer>(), ClassOf<TPanel>()}); }
+  TExtCtrlsRegistration() { RegisterClasses({ClassOf<TTimer>(), ClassOf<TPanel>(), ClassOf<TBevel>()}); }
 } const g_ExtCtrlsClasses;
 }  // namespace
 

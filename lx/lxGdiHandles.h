@@ -61,10 +61,12 @@ private:
   HGDIOBJ FOld;
 };
 
-// The DC of a window (the screen for nil), released at the end of the scope.
+// The DC of a window (the screen for nil), released at the end of the scope. WholeWindow: the
+// window's DC with its non-client area (GetWindowDC).
 class TWindowDC {
 public:
-  explicit TWindowDC(HWND Wnd) noexcept : FWnd(Wnd), FDC(GetDC(Wnd)) {}
+  explicit TWindowDC(HWND Wnd, bool WholeWindow = false) noexcept
+      : FWnd(Wnd), FDC(WholeWindow ? GetWindowDC(Wnd) : GetDC(Wnd)) {}
   TWindowDC(const TWindowDC&) = delete;
   TWindowDC& operator=(const TWindowDC&) = delete;
   ~TWindowDC() {
@@ -93,6 +95,21 @@ private:
   HDC FDC;
   COLORREF FText;
   COLORREF FBack;
+};
+
+// A raster operation (SetROP2) for the scope.
+class TRasterOp {
+public:
+  TRasterOp(HDC DC, int Rop) noexcept : FDC(DC), FOld(SetROP2(DC, Rop)) {}
+  TRasterOp(const TRasterOp&) = delete;
+  TRasterOp& operator=(const TRasterOp&) = delete;
+  ~TRasterOp() {
+    if (FOld) SetROP2(FDC, FOld);
+  }
+
+private:
+  HDC FDC;
+  int FOld;
 };
 
 // Sets a "drawing in progress" flag for a scope and gives it back its previous value.

@@ -98,25 +98,18 @@ bool GetVersionInfo(OSVERSIONINFOA& Info) noexcept {
 // Raises the process and thread to the top priorities; restores both, thread first, when it ends.
 class TTopPriority {
 public:
-  TTopPriority() noexcept
-      : FProcess(GetCurrentProcess()),
-        FThread(GetCurrentThread()),
-        FOldClass(GetPriorityClass(FProcess)),
-        FOldPriority(GetThreadPriority(FThread)) {
-    SetPriorityClass(FProcess, REALTIME_PRIORITY_CLASS);
+  TTopPriority() noexcept : FThread(GetCurrentThread()), FOldPriority(GetThreadPriority(FThread)) {
     SetThreadPriority(FThread, THREAD_PRIORITY_TIME_CRITICAL);
   }
   ~TTopPriority() {
     if (FOldPriority != THREAD_PRIORITY_ERROR_RETURN) SetThreadPriority(FThread, FOldPriority);
-    if (FOldClass != 0) SetPriorityClass(FProcess, FOldClass);
   }
   TTopPriority(const TTopPriority&) = delete;
   TTopPriority& operator=(const TTopPriority&) = delete;
 
 private:
-  HANDLE FProcess;
+  TlxPriorityClassScope FClass{REALTIME_PRIORITY_CLASS};  // set first, restored last
   HANDLE FThread;
-  DWORD FOldClass;
   int FOldPriority;
 };
 
@@ -193,11 +186,30 @@ HINSTANCE OpenURL(const std::string& URL, bool UseAssociatedProgram, int ShowCmd
   return ShellOpen(Target.c_str(), nullptr, SW_SHOWNORMAL);
 }
 
+std::string MailToPart(const std::string& Part) {
+  static const char Digits[] = "0123456789ABCDEF";
+  std::string Out;
+  Out.reserve(Part.size());
+  for (unsigned char C : Part) {
+    // What would end a part (& ? #), start an escape (%), close the shell's quoting (") or break
+    // the line; everything else stays readable.
+    if (C == '%' || C == '&' || C == '?' || C == '#' || C == '"' || C < 0x20 || C == 0x7F) {
+      Out += '%';
+      Out += Digits[C >> 4];
+      Out += Digits[C & 15];
+    } else {
+      Out += static_cast<char>(C);
+    }
+  }
+  return Out;
+}
+
 std::string MailToText(const std::string& Address, const std::string& Name,
                        const std::string& Subject, const std::string& Body, const std::string& CC,
                        const std::string& BCC) {
-  std::string To = Name.empty() ? Address : Name + " <" + Address + ">";
-  return "mailto:" + To + "?Subject=" + Subject + "&Body=" + Body + "&CC=" + CC + "&BCC=" + BCC;
+  std::string To = Name.empty() ? MailToPart(Address) : MailToPart(Name) + " <" + MailToPart(Address) + ">";
+  return "mailto:" + To + "?Subject=" + MailToPart(Subject) + "&Body=" + MailToPart(Body) +
+         "&CC=" + MailToPart(CC) + "&BCC=" + MailToPart(BCC);
 }
 
 HINSTANCE SendMail(const std::string& Address, const std::string& Name, const std::string& Subject,
@@ -342,6 +354,14 @@ bool IsNTVersion() noexcept {
 bool IsWinXPOrLater() noexcept {
   OSVERSIONINFOA Info;
   return GetVersionInfo(Info) && IsXPOrLaterVersion(Info);
+}
+
+TlxPriorityClassScope::TlxPriorityClassScope(DWORD Class) noexcept : FOldClass(GetPriorityClass(GetCurrentProcess())) {
+  SetPriorityClass(GetCurrentProcess(), Class);
+}
+
+TlxPriorityClassScope::~TlxPriorityClassScope() {
+  if (FOldClass != 0) SetPriorityClass(GetCurrentProcess(), FOldClass);
 }
 
 uint32_t GetCPUSpeed() noexcept {

@@ -55,8 +55,12 @@ TShellExecuteFunc SetShellExecuteFunc(TShellExecuteFunc Func) noexcept;
 // through the shell (SW_SHOWNORMAL). The shell's result.
 HINSTANCE OpenURL(const std::string& URL, bool UseAssociatedProgram, int ShowCmd);
 
+// One part of a mailto line with "%", "&", "?", "#", the double quote and control characters
+// percent-encoded ("%26" ...), so that no text can end the part early or break the shell's "%1"
+// quoting; blanks and everything else stay as they are.
+std::string MailToPart(const std::string& Part);
 // "mailto:" + (Name <Address> or Address) + "?Subject=...&Body=...&CC=...&BCC=...", every part
-// present and nothing escaped.
+// present, each through MailToPart.
 std::string MailToText(const std::string& Address, const std::string& Name,
                        const std::string& Subject, const std::string& Body, const std::string& CC,
                        const std::string& BCC);
@@ -103,6 +107,19 @@ TlxOSVersion GetOSVersion() noexcept;
 // True on every Windows of the NT family (by the platform id, so Vista and later too).
 bool IsNTVersion() noexcept;
 bool IsWinXPOrLater() noexcept;
+
+// Sets the process's priority class for a scope and gives it back the previous one on every way
+// out.
+class TlxPriorityClassScope {
+public:
+  explicit TlxPriorityClassScope(DWORD Class) noexcept;
+  ~TlxPriorityClassScope();
+  TlxPriorityClassScope(const TlxPriorityClassScope&) = delete;
+  TlxPriorityClassScope& operator=(const TlxPriorityClassScope&) = delete;
+
+private:
+  DWORD FOldClass;
+};
 
 // The processor clock in MHz, a multiple of 10: the time-stamp counter over 40 ms with the
 // process and thread at top priority (both restored afterwards). Takes about 50 ms.

@@ -191,4 +191,19 @@ touch "$prefix_c/Work/Cpp/Unit1.cpp" "$prefix_c/Work/Cpp/Unit2.dfm"
 generate bcb.exe expNcXv2C6.dll Cpp "PropetySheet Form " NxShellPropSheetForm Unit3.cpp Unit3.h
 note "each generated file is byte for byte the expected unit (CR LF line ends, trailing lines included)"
 
+say "The lx library's quick about box, as a program shows it"
+note "lx_aboutbox_demo.exe calls Execute: the dialog flies in (the show animation, outlines on the desktop),"
+note "is laid out from its settings, is saved as a picture, and its OK button closes it (the hide animation)"
+about_bmp="$install/lx-about-box.bmp"; rm -f "$about_bmp"
+about_out=$(run "$bin/tests/lx/lx_aboutbox_demo.exe" 'C:\Veldrane\lx-about-box.bmp' | tr -d '\r') \
+  || fail "the about box demo exited with $?"
+sed 's/^/     /' <<<"$about_out"
+grep -q '^caption:   About Veldrane\. \. \.$' <<<"$about_out" || fail "the dialog's caption is not \"About Veldrane. . .\""
+grep -q "^mail body: P.S: I'm using .* (.*); CPU: [0-9]*0MHz\.$" <<<"$about_out" \
+  || fail "the e-mail line's message does not name the Windows version and the clock"
+[ -s "$about_bmp" ] || fail "no picture of the about box was taken"
+python3 "$(dirname "$0")/bmp2png.py" "$about_bmp" "$(dirname "$WINEPREFIX")/lx-about-box.png" \
+  || fail "the picture could not be converted"
+note "picture of the about box: $(dirname "$WINEPREFIX")/lx-about-box.png"
+
 say "Demo finished: every step showed what it should"

@@ -41,7 +41,7 @@ prepare_prefix() {
   local lxreg="$WINEPREFIX/lx-windows.reg"
   printf 'REGEDIT4\r\n' > "$lxreg"
   for exe in lx_captionbutton_test.exe lx_formhelp_test.exe lx_labels_test.exe lx_decor_test.exe \
-             lx_decor_demo.exe; do
+             lx_decor_demo.exe lx_aboutbox_test.exe lx_aboutbox_demo.exe; do
     printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\%s\\X11 Driver]\r\n"Decorated"="N"\r\n"Managed"="N"\r\n' "$exe" >> "$lxreg"
   done
   "$WINE" regedit /S "$lxreg" >/dev/null 2>&1 </dev/null

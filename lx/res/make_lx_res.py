@@ -5,6 +5,8 @@
                          inverting nothing), one group-cursor resource each
     bitmaps/<name>.bmp   the caption-button bitmaps (24 bits, the top-left pixel is the
                          transparent colour)
+    icons/aboutbox.ico   the quick about box's default picture (32 x 32, 16 colours: a 766-byte
+                         icon file), which its form resource carries packed ("SFP")
     lx_images.rc         the resource statements for all of them (included by lx.rc)
 
 Everything is drawn from the shapes below, so the output is the same on every run:
@@ -480,6 +482,50 @@ def glyph(rows):
     return bmp_file(16, 16, lambda x, y: (0, 0, 0) if rows[y][x] == '#' else KEY)
 
 
+# ---- The about box's icon -------------------------------------------------------------------------
+
+VGA = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128, 0, 128), (0, 128, 128),
+       (192, 192, 192), (128, 128, 128), (255, 0, 0), (0, 255, 0), (255, 255, 0), (0, 0, 255), (255, 0, 255),
+       (0, 255, 255), (255, 255, 255)]
+BLACK, NAVY, GREY, SILVER, BLUE, AQUA, WHITE = 0, 4, 8, 7, 12, 14, 15
+
+
+def about_picture():
+    """An information badge: a blue disc with a light rim and a white "i", over a grey shadow."""
+    px = {}
+    for p in shift(disc(15.5, 15.5, 14), 1, 1):
+        px[p] = GREY
+    for p in disc(15.5, 15.5, 14):
+        px[p] = NAVY
+    for p in disc(15.5, 15.5, 13):
+        px[p] = BLUE
+    for p in ring(13.5, 13.5, 9.5, 11) & disc(6, 6, 12):
+        px[p] = AQUA
+    letter = disc(15.5, 8.5, 2.2) | rect(14, 13, 17, 23) | rect(12, 13, 13, 14) | rect(12, 24, 19, 25)
+    for p in shift(letter, 1, 1):
+        px[p] = NAVY
+    for p in letter:
+        px[p] = WHITE
+    return px
+
+
+def icon_file(px):
+    """A 16-colour 32 x 32 icon; pixels absent from px are transparent."""
+    row_bytes = SIZE // 2
+    xor = bytearray(row_bytes * SIZE)
+    andm = bytearray(b'\xff' * (SIZE // 8 * SIZE))
+    for (x, y), c in px.items():
+        row = SIZE - 1 - y  # bottom-up rows
+        xor[row * row_bytes + x // 2] |= c << (0 if x % 2 else 4)
+        andm[row * (SIZE // 8) + x // 8] &= ~(0x80 >> (x % 8)) & 0xFF
+    header = struct.pack('<IiiHHIIiiII', 40, SIZE, SIZE * 2, 1, 4, 0, len(xor) + len(andm), 0, 0, 16, 0)
+    palette = b''.join(bytes([b, g, r, 0]) for r, g, b in VGA)
+    image = header + palette + bytes(xor) + bytes(andm)
+    directory = struct.pack('<HHH', 0, 1, 1)
+    entry = struct.pack('<BBBBHHII', SIZE, SIZE, 16, 0, 1, 4, len(image), 6 + 16)
+    return directory + entry + image
+
+
 # ---- Output --------------------------------------------------------------------------------------
 
 def outputs():
@@ -501,6 +547,7 @@ def outputs():
         path = 'bitmaps/%s.bmp' % name.lower()
         files[path] = glyph(rows)
         rc.append('%s BITMAP "%s"' % (name, path))
+    files['icons/aboutbox.ico'] = icon_file(about_picture())
     files['lx_images.rc'] = ('\n'.join(rc) + '\n').encode('ascii')
     return files
 

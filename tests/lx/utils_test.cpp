@@ -188,7 +188,10 @@ TEST_F(LxLaunch, OpenURLWithTheAssociatedProgram) {
 TEST_F(LxLaunch, SendMail) {
   EXPECT_EQ(MailToText("a@b.org", "", "", "", "", ""), "mailto:a@b.org?Subject=&Body=&CC=&BCC=");
   EXPECT_EQ(MailToText("a@b.org", "Ann B", "Hi there", "x&y", "c@d", "e@f"),
-            "mailto:Ann B <a@b.org>?Subject=Hi there&Body=x&y&CC=c@d&BCC=e@f");
+            "mailto:Ann B <a@b.org>?Subject=Hi there&Body=x%26y&CC=c@d&BCC=e@f");
+  // Nothing a part holds can end it, start an escape, close the quoting or break the line.
+  EXPECT_EQ(MailToText("a#b@c.org", "\"Q\"", "50% off?", "l1\r\nl2", "", ""),
+            "mailto:%22Q%22 <a%23b@c.org>?Subject=50%25 off%3F&Body=l1%0D%0Al2&CC=&BCC=");
   SendMail("a@b.org", "", "S", "", "", "");
   EXPECT_EQ(g_Call.File, "mailto:a@b.org?Subject=S&Body=&CC=&BCC=");
   EXPECT_EQ(g_Call.Operation, "open");
