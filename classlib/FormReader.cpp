@@ -180,6 +180,7 @@ struct TReader::TImpl {
       }
       if (!C) Fail("Cannot create a " + Obj.ClassName);
       Created = true;
+      Session->Created.push_back(C);
     }
     try {
       SetLoadingState(C, csLoading, true);
@@ -202,14 +203,41 @@ struct TReader::TImpl {
       ReadChildren(CallGetChildParent(C), Path, Obj.Children);
       SetLoadingState(C, csReading, false);
     } catch (...) {
-      if (Created) {
-        Session->RemoveLoaded(C);
-        if (const TFieldInfo* Field = FindPublishedField(Root->ClassType(), C->Name()))
-          if (Field->Get(Root) == C) Field->Set(Root, nullptr);
-        C->Free();
-      }
+      if (Created) DiscardComponent(C);
       throw;
     }
+  }
+
+  // Frees a component made by this read whose reading failed, with what was read inside it, and
+  // leaves no trace of them: not in the session, not in a published field of the root, not as
+  // the parent of a component that stays. Everything the session took in after C lies inside C.
+  void DiscardComponent(TComponent* C) noexcept {
+    auto& Loaded = Session->Loaded;
+    const auto At = std::find(Loaded.begin(), Loaded.end(), C);
+    std::vector<TComponent*> Inside(At == Loaded.end() ? Loaded.end() : At + 1, Loaded.end());
+    for (auto I = Inside.rbegin(); I != Inside.rend(); ++I) {
+      if (Session->WasCreated(*I)) {
+        Forget(*I);
+        (*I)->Free();
+      } else {
+        // A component the root had before keeps living (and stays in the session, whose failure
+        // clears its loading state): it leaves the failed parent, which would free it as its child.
+        try {
+          CallSetParentComponent(*I, nullptr);
+        } catch (...) {
+        }
+      }
+    }
+    Forget(C);
+    C->Free();
+  }
+
+  void Forget(TComponent* C) noexcept {
+    Session->RemoveLoaded(C);
+    Session->Created.erase(std::remove(Session->Created.begin(), Session->Created.end(), C), Session->Created.end());
+    if (!C->Name().empty())
+      if (const TFieldInfo* Field = FindPublishedField(Root->ClassType(), C->Name()))
+        if (Field->Get(Root) == C) Field->Set(Root, nullptr);
   }
 
   // ---- Properties ----
@@ -444,6 +472,10 @@ void TLoadSession::AddLoaded(TComponent* C) {
   if (std::find(Loaded.begin(), Loaded.end(), C) == Loaded.end()) Loaded.push_back(C);
 }
 
+bool TLoadSession::WasCreated(TComponent* C) const {
+  return std::find(Created.begin(), Created.end(), C) != Created.end();
+}
+
 void TLoadSession::RemoveLoaded(TComponent* C) {
   Loaded.erase(std::remove(Loaded.begin(), Loaded.end(), C), Loaded.end());
 }
@@ -535,6 +567,7 @@ void TReader::FinishSession(TLoadSession& Session) {
       throw EReadError("Error reading " + Fix.Path + LineText(Fix.Line) + ": " + E.Message());
     }
   }
+  Session.Created.clear();
   std::vector<TComponent*> Loaded;
   Loaded.swap(Session.Loaded);
   for (size_t I = 0; I < Loaded.size(); ++I) {
@@ -554,6 +587,7 @@ void TReader::FailSession(TLoadSession& Session) noexcept {
     SetLoadingState(C, csReading, false);
   }
   Session.Loaded.clear();
+  Session.Created.clear();
   Session.Fixups.clear();
 }
 
