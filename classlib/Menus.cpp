@@ -4,6 +4,7 @@
 #include <deque>
 #include <mutex>
 
+#include "classlib/ModuleRuntime.h"
 #include "classlib/TypInfo.h"
 
 namespace {
@@ -13,14 +14,17 @@ constexpr UINT kFirstCommand = 0x4000;
 constexpr UINT kLastCommand = 0xEFFF;
 
 struct TCommandPool {
-  std::mutex Lock;
+  TCriticalSection Lock;
   UINT Next = kFirstCommand;
   std::deque<UINT> Free;
   int InUse = 0;
 };
 
 TCommandPool& Commands() {
-  static TCommandPool* const Pool = new TCommandPool;
+  static TCommandPool* const Pool = [] {
+    AtModuleRelease([] { delete &Commands(); });
+    return new TCommandPool;
+  }();
   return *Pool;
 }
 
