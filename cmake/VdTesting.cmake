@@ -4,15 +4,15 @@ set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
-# vd_add_gtest(<name> SOURCES ... [LIBS ...] [LOCK <resource>] [LABELS ...] [TIMEOUT s])
-# One test program, one ctest entry. 32-bit builds compile the program but register no test:
+# vd_add_gtest(<name> SOURCES ... [LIBS ...] [LOCK <resource>] [LABELS ...] [TIMEOUT s] [ARGS ...])
+# One test program, one ctest entry (ARGS go on its command line). 32-bit builds compile the program but register no test:
 # this kernel cannot run PE32 code.
 function(vd_add_gtest name)
-  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LOCK;LABELS" ${ARGN})
+  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LOCK;LABELS;ARGS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
   if(VD_ARCH STREQUAL "x86_64")
-    add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
+    add_test(NAME ${name} COMMAND ${name} --gtest_brief=1 ${T_ARGS})
     if(NOT T_TIMEOUT)
       set(T_TIMEOUT 120)
     endif()
