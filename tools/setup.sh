@@ -5,7 +5,8 @@ packages=(cmake ninja-build googletest
           g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
           wine64 xvfb xauth
           locales   # locale sources: the date-time tests compile de_DE, en_GB, ja_JP into the build tree
-          python3)  # the demo turns its screenshot into a PNG (tools/bmp2png.py)
+          python3   # the demo turns its screenshot into a PNG (tools/bmp2png.py)
+          clang libclang-rt-14-dev)  # the fuzz targets: clang with its libFuzzer and sanitizer runtimes
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
