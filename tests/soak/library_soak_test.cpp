@@ -16,6 +16,7 @@
 #include "tests/nx/comserver_clsids.h"
 #include "tests/support/ProcessResources.h"
 #include "tests/support/TempTree.h"
+#include "vdsinfsht/ScriptInfoContract.h"
 
 namespace {
 
@@ -25,24 +26,24 @@ constexpr int kWarmUp = 5;
 constexpr int kCycles = 200;
 constexpr size_t kHeapSlack = 16;  // the loader's and the heap's own bookkeeping
 
+void __stdcall IgnoreScriptInfo(LPCSTR, LPCSTR, LPCSTR, LPCSTR, LPCSTR, int) {}
+
 // Runs one loaded library through the exports it has.
 void Exercise(HMODULE Library, const TempTree& Scratch) {
   using TNoArgs = HRESULT(WINAPI*)();
   using TFolderCheck = BOOLEAN(WINAPI*)(LPCSTR);
   using TCursor = HCURSOR(WINAPI*)(int);
-  struct TRequest {
-    DWORD Size;
-    LPCSTR FileName;
-    void(WINAPI* Callback)(LPCSTR, LPCSTR, LPCSTR, LPCSTR, LPCSTR, int);
-  };
-  using TScriptInfo = UINT(WINAPI*)(TRequest);
   if (auto CanUnloadNow = reinterpret_cast<TNoArgs>(GetProcAddress(Library, "DllCanUnloadNow"))) CanUnloadNow();
   if (auto FolderCheck = reinterpret_cast<TFolderCheck>(GetProcAddress(Library, "isFolderClean")))
     FolderCheck(Scratch.Root().c_str());
   if (auto Cursor = reinterpret_cast<TCursor>(GetProcAddress(Library, "lxProbeLibraryCursor"))) Cursor(-20);
-  if (auto ScriptInfo = reinterpret_cast<TScriptInfo>(GetProcAddress(Library, "VDGetScriptInfo"))) {
-    static std::string Script = Scratch.File("soak.vds", "@Author=A\r\n@Codes=24,7\r\n");
-    ScriptInfo({sizeof(TRequest), Script.c_str(), [](LPCSTR, LPCSTR, LPCSTR, LPCSTR, LPCSTR, int) {}});
+  if (auto ScriptInfo = reinterpret_cast<TVDGetScriptInfo>(GetProcAddress(Library, "VDGetScriptInfo"))) {
+    static const std::string Script = Scratch.File("soak.vds", "@Author=A\r\n@Codes=24,7\r\n");
+    TScriptInfoRequest Request{};
+    Request.Size = sizeof Request;
+    Request.FileName = Script.c_str();
+    Request.Callback = &IgnoreScriptInfo;
+    ScriptInfo(Request);
   }
 }
 
