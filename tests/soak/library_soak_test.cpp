@@ -10,7 +10,6 @@
 
 #include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "tests/nx/comserver_clsids.h"
@@ -69,6 +68,24 @@ TEST(LibrarySoak, LoadRunAndFreeLeavesNothingBehind) {
 
 // The test COM server's data modules, one per apartment thread that made an object, stay until
 // the library goes (threads that ended included); freeing the library frees every one of them.
+// The system's COM layer may make an object of its own once in a while as threads come and go,
+// so handles may grow by one or two over ten rounds, never by a round's worth.
+// One apartment thread's object of the test server's class A, made and released.
+DWORD WINAPI MakeObjectOnThread(void* Param) {
+  using TGetClassObject = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
+  auto GetClassObject = reinterpret_cast<TGetClassObject>(Param);
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  IClassFactory* Factory = nullptr;
+  if (SUCCEEDED(GetClassObject(kClsidA, IID_IClassFactory, reinterpret_cast<void**>(&Factory)))) {
+    IUnknown* Object = nullptr;
+    if (SUCCEEDED(Factory->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(&Object))))
+      Object->Release();
+    Factory->Release();
+  }
+  CoUninitialize();
+  return 0;
+}
+
 TEST(LibrarySoak, DataModulesOfEndedThreadsGoWithTheLibrary) {
   std::string Server;
   for (const std::string& Path : g_Libraries)
@@ -82,25 +99,19 @@ TEST(LibrarySoak, DataModulesOfEndedThreadsGoWithTheLibrary) {
     auto GetClassObject = reinterpret_cast<TGetClassObject>(GetProcAddress(Library, "DllGetClassObject"));
     auto LiveModules = reinterpret_cast<TLiveModules>(GetProcAddress(Library, "NxTestLiveModules"));
     ASSERT_TRUE(GetClassObject && LiveModules);
-    for (int T = 0; T < 30; ++T)
-      std::thread([GetClassObject] {
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        IClassFactory* Factory = nullptr;
-        if (SUCCEEDED(GetClassObject(kClsidA, IID_IClassFactory, reinterpret_cast<void**>(&Factory)))) {
-          IUnknown* Object = nullptr;
-          if (SUCCEEDED(Factory->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(&Object))))
-            Object->Release();
-          Factory->Release();
-        }
-        CoUninitialize();
-      }).join();
+    for (int T = 0; T < 30; ++T) {
+      HANDLE Thread = CreateThread(nullptr, 0, &MakeObjectOnThread, reinterpret_cast<void*>(GetClassObject), 0, nullptr);
+      ASSERT_NE(Thread, nullptr);
+      WaitForSingleObject(Thread, INFINITE);
+      CloseHandle(Thread);
+    }
     EXPECT_EQ(LiveModules(), 30) << "one data module per thread, kept after the threads ended";
     ASSERT_TRUE(FreeLibrary(Library));
   };
-  ASSERT_NO_FATAL_FAILURE(Round());
+  for (int I = 0; I < 2; ++I) ASSERT_NO_FATAL_FAILURE(Round());
   const TProcessResources Before = TProcessResources::Now();
-  for (int I = 0; I < 5; ++I) ASSERT_NO_FATAL_FAILURE(Round());
-  EXPECT_EQ(TProcessResources::Growth(Before, TProcessResources::Now(), kHeapSlack), "");
+  for (int I = 0; I < 10; ++I) ASSERT_NO_FATAL_FAILURE(Round());
+  EXPECT_EQ(TProcessResources::Growth(Before, TProcessResources::Now(), kHeapSlack, 2), "");
 }
 
 }  // namespace

@@ -26,9 +26,10 @@ struct TProcessResources {
     return R;
   }
 
-  // What After holds beyond Before: heap blocks over HeapSlack (the system's own caches), any
-  // handle type or thread more. Empty when nothing grew.
-  static std::string Growth(const TProcessResources& Before, const TProcessResources& After, size_t HeapSlack) {
+  // What After holds beyond Before: heap blocks over HeapSlack (the system's own caches), handles
+  // of a type over HandleSlack, any thread more. Empty when nothing grew.
+  static std::string Growth(const TProcessResources& Before, const TProcessResources& After, size_t HeapSlack,
+                            int HandleSlack = 0) {
     std::string Out;
     if (After.HeapBlocks > Before.HeapBlocks + HeapSlack)
       Out += " heap blocks " + std::to_string(Before.HeapBlocks) + " -> " + std::to_string(After.HeapBlocks) + " (" +
@@ -36,7 +37,7 @@ struct TProcessResources {
     for (const auto& [Type, Count] : After.Handles) {
       auto It = Before.Handles.find(Type);
       const int Was = It == Before.Handles.end() ? 0 : It->second;
-      if (Count > Was) Out += " " + Type + " handles " + std::to_string(Was) + " -> " + std::to_string(Count) + ";";
+      if (Count > Was + HandleSlack) Out += " " + Type + " handles " + std::to_string(Was) + " -> " + std::to_string(Count) + ";";
     }
     if (After.Threads > Before.Threads)
       Out += " threads " + std::to_string(Before.Threads) + " -> " + std::to_string(After.Threads) + ";";
