@@ -210,26 +210,38 @@ struct TReader::TImpl {
 
   // Frees a component made by this read whose reading failed, with what was read inside it, and
   // leaves no trace of them: not in the session, not in a published field of the root, not as
-  // the parent of a component that stays. Everything the session took in after C lies inside C.
+  // the parent of a component that stays. Everything the session took in after C was read inside
+  // C; a component the root had before may have been moved into C too (named again inside it).
   void DiscardComponent(TComponent* C) noexcept {
     auto& Loaded = Session->Loaded;
     const auto At = std::find(Loaded.begin(), Loaded.end(), C);
-    std::vector<TComponent*> Inside(At == Loaded.end() ? Loaded.end() : At + 1, Loaded.end());
-    for (auto I = Inside.rbegin(); I != Inside.rend(); ++I) {
-      if (Session->WasCreated(*I)) {
-        Forget(*I);
-        (*I)->Free();
-      } else {
-        // A component the root had before keeps living (and stays in the session, whose failure
-        // clears its loading state): it leaves the failed parent, which would free it as its child.
+    std::vector<TComponent*> Made;  // created while C was read: they go with it
+    for (auto I = At == Loaded.end() ? Loaded.end() : At + 1; I != Loaded.end(); ++I)
+      if (Session->WasCreated(*I)) Made.push_back(*I);
+    // Components that stay leave C's subtree first: C and what it holds free their children.
+    for (int I = 0; I < Root->ComponentCount(); ++I) {
+      TComponent* Other = Root->Components(I);
+      if (Other != C && std::find(Made.begin(), Made.end(), Other) == Made.end() && LiesInside(Other, C)) {
         try {
-          CallSetParentComponent(*I, nullptr);
+          CallSetParentComponent(Other, nullptr);
         } catch (...) {
         }
       }
     }
+    for (auto I = Made.rbegin(); I != Made.rend(); ++I) {
+      Forget(*I);
+      (*I)->Free();
+    }
     Forget(C);
     C->Free();
+  }
+
+  // True when C's chain of parents reaches Ancestor.
+  static bool LiesInside(TComponent* C, TComponent* Ancestor) {
+    int Steps = 0;
+    for (TComponent* P = C->GetParentComponent(); P && ++Steps < 10000; P = P->GetParentComponent())
+      if (P == Ancestor) return true;
+    return false;
   }
 
   void Forget(TComponent* C) noexcept {

@@ -505,6 +505,20 @@ TEST_F(FormStream, FailedWindowedComponentLeavesNoFreedObjectReachable) {
   EXPECT_FALSE(Kept->ComponentState().Contains(csLoading));
   EXPECT_EQ(WriteComponentToText(Win), "object F: TTestWinForm\r\n  object R: TTestWin\r\n  end\r\nend\r\n");
   Win->Free();
+
+  // A component read earlier and named again inside the failing one stays too.
+  Win = TTestWinForm::Create(nullptr);
+  EXPECT_THROW(ReadComponentFromText("object F: TTestWinForm\n"
+                                     "  object Q: TTestWin\n  end\n"
+                                     "  object P: TTestWin\n    object Q: TTestWin\n      Nope = 1\n    end\n  end\n"
+                                     "end\n",
+                                     Win),
+               EReadError);
+  EXPECT_EQ(Win->P, nullptr);
+  ASSERT_EQ(Win->ComponentCount(), 1);
+  EXPECT_EQ(Win->Components(0), Win->Q);
+  EXPECT_EQ(Win->Q->ParentWin(), nullptr);
+  Win->Free();
 }
 
 // A collection read twice drops the references its first items were waiting for.
