@@ -218,22 +218,26 @@ struct TReader::TImpl {
     std::vector<TComponent*> Made;  // created while C was read: they go with it
     for (auto I = At == Loaded.end() ? Loaded.end() : At + 1; I != Loaded.end(); ++I)
       if (Session->WasCreated(*I)) Made.push_back(*I);
-    // Components that stay leave C's subtree first: C and what it holds free their children.
-    for (int I = 0; I < Root->ComponentCount(); ++I) {
-      TComponent* Other = Root->Components(I);
-      if (Other != C && std::find(Made.begin(), Made.end(), Other) == Made.end() && LiesInside(Other, C)) {
-        try {
-          CallSetParentComponent(Other, nullptr);
-        } catch (...) {
-        }
-      }
-    }
+    // Everything leaves C's subtree first, so that no component frees another as its child (a
+    // component may have been moved between parents while C was read): those that stay keep
+    // living without a parent, the others go one by one.
+    std::vector<TComponent*> Subtree;
+    for (int I = 0; I < Root->ComponentCount(); ++I)
+      if (Root->Components(I) != C && LiesInside(Root->Components(I), C)) Subtree.push_back(Root->Components(I));
+    for (auto I = Subtree.rbegin(); I != Subtree.rend(); ++I) Detach(*I);
     for (auto I = Made.rbegin(); I != Made.rend(); ++I) {
       Forget(*I);
       (*I)->Free();
     }
     Forget(C);
     C->Free();
+  }
+
+  void Detach(TComponent* C) noexcept {
+    try {
+      CallSetParentComponent(C, nullptr);
+    } catch (...) {
+    }
   }
 
   // True when C's chain of parents reaches Ancestor.
