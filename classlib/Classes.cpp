@@ -375,7 +375,7 @@ bool IsValidIdent(const std::string& Ident) {
 
 namespace {
 struct TClassRegistry {
-  std::mutex Lock;
+  TCriticalSection Lock;
   std::vector<TClass> Classes;
 };
 

@@ -141,6 +141,10 @@ private:
 enum TDuplicates { dupIgnore, dupAccept, dupError };
 VD_ENUM_INFO(TDuplicates, "dupIgnore", "dupAccept", "dupError")
 
+// Horizontal alignment of text (labels, panels, tagged rich text).
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+VD_ENUM_INFO(TAlignment, "taLeftJustify", "taRightJustify", "taCenter")
+
 // A TList behind a recursive lock. LockList gives the list for as long as the caller holds it.
 class TThreadList : public TObject {
   VD_CLASS(TThreadList, TObject);

@@ -8,6 +8,15 @@
 
 #include "classlib/SysUtils.h"
 
+// ---- GUID text (GuidText.cpp: no Windows calls, so it also builds natively) ---------------------
+
+// "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}", upper-case hexadecimal.
+std::string GUIDToString(const GUID& Guid);
+// Only that 38-character form (either case) converts; nothing is looked up in the registry.
+bool TryStringToGUID(const std::string& Text, GUID& Guid);
+
+// ---- Exceptions ----------------------------------------------------------------------------------
+
 VD_DECLARE_EXCEPTION(EOleError, Exception);
 
 // A failed HRESULT. An empty message takes the system's text for the code.

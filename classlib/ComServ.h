@@ -30,12 +30,6 @@ class TComServer;
 class TComObject;
 class TComObjectFactory;
 
-// ---- GUID text ----------------------------------------------------------------------------------
-
-// "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}", upper-case hexadecimal.
-std::string GUIDToString(const GUID& Guid);
-// Only that 38-character form (either case) converts; nothing is looked up in the registry.
-bool TryStringToGUID(const std::string& Text, GUID& Guid);
 
 // ---- TComPtr --------------------------------------------------------------------------------------
 

@@ -79,8 +79,6 @@ VD_ENUM_INFO(TAlign, "alNone", "alTop", "alBottom", "alLeft", "alRight", "alClie
 enum TAnchorKind { akLeft, akTop, akRight, akBottom };
 VD_ENUM_INFO(TAnchorKind, "akLeft", "akTop", "akRight", "akBottom")
 using TAnchors = TSet<TAnchorKind>;
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
-VD_ENUM_INFO(TAlignment, "taLeftJustify", "taRightJustify", "taCenter")
 
 // Form border styles; TBorderStyle (bsNone, bsSingle) is their first two values.
 enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };

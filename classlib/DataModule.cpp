@@ -18,7 +18,7 @@ namespace {
 
 // Live data modules with the thread that made each, for "Module.Component" references.
 struct TModuleList {
-  std::mutex Lock;
+  TCriticalSection Lock;
   std::vector<std::pair<TDataModule*, DWORD>> Modules;
 };
 
@@ -30,8 +30,8 @@ TModuleList& Modules() {
 TComponent* FindModuleComponent(const std::string& Name) { return FindDataModule(Name); }
 
 void AddModule(TDataModule* Module) {
-  static std::once_flag Registered;
-  std::call_once(Registered, [] { RegisterFindGlobalComponentProc(&FindModuleComponent); });
+  static const bool Registered = (RegisterFindGlobalComponentProc(&FindModuleComponent), true);
+  (void)Registered;
   auto& L = Modules();
   std::lock_guard Guard(L.Lock);
   L.Modules.emplace_back(Module, GetCurrentThreadId());

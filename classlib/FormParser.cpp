@@ -261,9 +261,11 @@ private:
       }
       if (Digits == 0) Error("Invalid number");
       if (IsIdentChar(Cur()) && !AtEnd()) Error("Invalid number");
-      // Hexadecimal gives the bit pattern: $FFFFFFFFFFFFFFFF is -1.
+      // Hexadecimal gives the bit pattern: $FFFFFFFFFFFFFFFF is -1. Only the negation can
+      // overflow: -$8000000000000000 has no 64-bit value.
       int64_t Value = static_cast<int64_t>(Magnitude);
-      return TFormValue::OfInteger(Negative ? -Value : Value);
+      if (Negative && __builtin_sub_overflow(int64_t{0}, Value, &Value)) Error("Integer out of range");
+      return TFormValue::OfInteger(Value);
     }
     if (!IsDigit(Cur()) || AtEnd()) Error("Invalid number");
     bool Overflow = false;

@@ -180,6 +180,7 @@ struct TReader::TImpl {
       }
       if (!C) Fail("Cannot create a " + Obj.ClassName);
       Created = true;
+      Session->Created.push_back(C);
     }
     try {
       SetLoadingState(C, csLoading, true);
@@ -202,14 +203,57 @@ struct TReader::TImpl {
       ReadChildren(CallGetChildParent(C), Path, Obj.Children);
       SetLoadingState(C, csReading, false);
     } catch (...) {
-      if (Created) {
-        Session->RemoveLoaded(C);
-        if (const TFieldInfo* Field = FindPublishedField(Root->ClassType(), C->Name()))
-          if (Field->Get(Root) == C) Field->Set(Root, nullptr);
-        C->Free();
-      }
+      if (Created) DiscardComponent(C);
       throw;
     }
+  }
+
+  // Frees a component made by this read whose reading failed, with what was read inside it, and
+  // leaves no trace of them: not in the session, not in a published field of the root, not as
+  // the parent of a component that stays. Everything the session took in after C was read inside
+  // C; a component the root had before may have been moved into C too (named again inside it).
+  void DiscardComponent(TComponent* C) noexcept {
+    auto& Loaded = Session->Loaded;
+    const auto At = std::find(Loaded.begin(), Loaded.end(), C);
+    std::vector<TComponent*> Made;  // created while C was read: they go with it
+    for (auto I = At == Loaded.end() ? Loaded.end() : At + 1; I != Loaded.end(); ++I)
+      if (Session->WasCreated(*I)) Made.push_back(*I);
+    // Everything leaves C's subtree first, so that no component frees another as its child (a
+    // component may have been moved between parents while C was read): those that stay keep
+    // living without a parent, the others go one by one.
+    std::vector<TComponent*> Subtree;
+    for (int I = 0; I < Root->ComponentCount(); ++I)
+      if (Root->Components(I) != C && LiesInside(Root->Components(I), C)) Subtree.push_back(Root->Components(I));
+    for (auto I = Subtree.rbegin(); I != Subtree.rend(); ++I) Detach(*I);
+    for (auto I = Made.rbegin(); I != Made.rend(); ++I) {
+      Forget(*I);
+      (*I)->Free();
+    }
+    Forget(C);
+    C->Free();
+  }
+
+  void Detach(TComponent* C) noexcept {
+    try {
+      CallSetParentComponent(C, nullptr);
+    } catch (...) {
+    }
+  }
+
+  // True when C's chain of parents reaches Ancestor.
+  static bool LiesInside(TComponent* C, TComponent* Ancestor) {
+    int Steps = 0;
+    for (TComponent* P = C->GetParentComponent(); P && ++Steps < 10000; P = P->GetParentComponent())
+      if (P == Ancestor) return true;
+    return false;
+  }
+
+  void Forget(TComponent* C) noexcept {
+    Session->RemoveLoaded(C);
+    Session->Created.erase(std::remove(Session->Created.begin(), Session->Created.end(), C), Session->Created.end());
+    if (!C->Name().empty())
+      if (const TFieldInfo* Field = FindPublishedField(Root->ClassType(), C->Name()))
+        if (Field->Get(Root) == C) Field->Set(Root, nullptr);
   }
 
   // ---- Properties ----
@@ -444,6 +488,10 @@ void TLoadSession::AddLoaded(TComponent* C) {
   if (std::find(Loaded.begin(), Loaded.end(), C) == Loaded.end()) Loaded.push_back(C);
 }
 
+bool TLoadSession::WasCreated(TComponent* C) const {
+  return std::find(Created.begin(), Created.end(), C) != Created.end();
+}
+
 void TLoadSession::RemoveLoaded(TComponent* C) {
   Loaded.erase(std::remove(Loaded.begin(), Loaded.end(), C), Loaded.end());
 }
@@ -535,6 +583,7 @@ void TReader::FinishSession(TLoadSession& Session) {
       throw EReadError("Error reading " + Fix.Path + LineText(Fix.Line) + ": " + E.Message());
     }
   }
+  Session.Created.clear();
   std::vector<TComponent*> Loaded;
   Loaded.swap(Session.Loaded);
   for (size_t I = 0; I < Loaded.size(); ++I) {
@@ -554,6 +603,7 @@ void TReader::FailSession(TLoadSession& Session) noexcept {
     SetLoadingState(C, csReading, false);
   }
   Session.Loaded.clear();
+  Session.Created.clear();
   Session.Fixups.clear();
 }
 

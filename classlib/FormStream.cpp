@@ -38,7 +38,7 @@ struct TIntConsts {
 };
 
 struct TIntConstRegistry {
-  std::mutex Lock;
+  TCriticalSection Lock;
   std::vector<TIntConsts> Entries;
 
   const TIntConsts* Find(const TTypeInfo* Type) const {
@@ -56,7 +56,7 @@ TIntConstRegistry& IntConsts() {
 }
 
 struct TGlobalFinders {
-  std::mutex Lock;
+  TCriticalSection Lock;
   std::vector<TFindGlobalComponent> Procs;
 };
 

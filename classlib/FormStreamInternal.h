@@ -23,8 +23,11 @@ struct TFixup {
 };
 
 struct TLoadSession {
-  std::vector<TComponent*> Loaded;  // reading order, each once
+  std::vector<TComponent*> Loaded;   // reading order, each once
+  std::vector<TComponent*> Created;  // made by this load (not found on the root)
   std::vector<TFixup> Fixups;
+
+  bool WasCreated(TComponent* C) const;
 
   void AddLoaded(TComponent* C);
   void RemoveLoaded(TComponent* C);

@@ -423,6 +423,8 @@ TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner), FIcon(TIcon
   ApplicationHandleException = &HandleDataModuleException;
 }
 
+TApplication::~TApplication() { FIcon->Free(); }
+
 std::string TApplication::Title() const {
   std::lock_guard Guard(FLock);
   return FTitle;

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "classlib/ModuleRuntime.h"
 #include "classlib/Controls.h"
 #include "classlib/UIServices.h"
 
@@ -239,10 +240,13 @@ public:
   // Marks the application as going away (csDestroying); the module's shutdown calls it.
   void ShuttingDown() { Destroying(); }
 
+protected:
+  ~TApplication() override;
+
 private:
   bool ProcessMessage(MSG& Msg);
   std::atomic<HWND> FHandle{nullptr};
-  mutable std::mutex FLock;
+  mutable TCriticalSection FLock;
   std::string FTitle;
   std::string FHint;
   TIcon* FIcon;
@@ -290,7 +294,7 @@ private:
   void RemoveForm(TCustomForm* Form);
   void LoadSystemCursor(int Index);
 
-  mutable std::mutex FLock;
+  mutable TCriticalSection FLock;
   std::vector<std::pair<int, HCURSOR>> FCursors;
   std::vector<TCustomForm*> FForms;
   std::atomic<TCursor> FCursor{crDefault};
@@ -298,15 +302,22 @@ private:
 
 namespace forms_detail {
 // Makes T on first use and keeps it to the end of the process (it must outlive every unit
-// shutdown). Thread-safe.
+// shutdown); a library's real unload frees it last. Thread-safe.
 template <class T> class TGlobalObject {
 public:
   T* operator->() const { return Get(); }
   T& operator*() const { return *Get(); }
   operator T*() const { return Get(); }
   T* Get() const {
-    static T* const Instance = T::Create(nullptr);
+    static T* const Instance = Make();
     return Instance;
+  }
+
+private:
+  static T* Make() {
+    T* Made = T::Create(nullptr);
+    AtModuleRelease([] { TGlobalObject().Get()->Free(); });
+    return Made;
   }
 };
 }  // namespace forms_detail

@@ -13,8 +13,8 @@ struct TFileFormat {
   TGraphicClass Class;
 };
 
-std::mutex& FormatsLock() {
-  static std::mutex M;
+TCriticalSection& FormatsLock() {
+  static TCriticalSection M;
   return M;
 }
 
@@ -107,27 +107,27 @@ void TPicture::SaveToFile(const std::string& FileName) {
 void TPicture::RegisterFileFormat(const std::string& Extension, const std::string& Description,
                                   TGraphicClass AGraphicClass) {
   if (!AGraphicClass) return;
-  std::lock_guard<std::mutex> Guard(FormatsLock());
+  std::lock_guard<TCriticalSection> Guard(FormatsLock());
   auto& List = Formats();
   List.insert(List.begin(), TFileFormat{NormalExtension(Extension), Description, AGraphicClass});
 }
 
 void TPicture::UnregisterGraphicClass(TGraphicClass AGraphicClass) {
-  std::lock_guard<std::mutex> Guard(FormatsLock());
+  std::lock_guard<TCriticalSection> Guard(FormatsLock());
   auto& List = Formats();
   std::erase_if(List, [&](const TFileFormat& F) { return F.Class->InheritsFrom(AGraphicClass); });
 }
 
 TGraphicClass TPicture::FileFormatClass(const std::string& Extension) {
   std::string Ext = NormalExtension(Extension);
-  std::lock_guard<std::mutex> Guard(FormatsLock());
+  std::lock_guard<TCriticalSection> Guard(FormatsLock());
   for (const TFileFormat& F : Formats())
     if (F.Extension == Ext) return F.Class;
   return nullptr;
 }
 
 std::string TPicture::GraphicFilter(TGraphicClass AGraphicClass) {
-  std::lock_guard<std::mutex> Guard(FormatsLock());
+  std::lock_guard<TCriticalSection> Guard(FormatsLock());
   std::string Filter;
   for (const TFileFormat& F : Formats()) {
     if (!F.Class->InheritsFrom(AGraphicClass)) continue;
@@ -139,7 +139,7 @@ std::string TPicture::GraphicFilter(TGraphicClass AGraphicClass) {
 
 TGraphicClass TPicture::FindGraphicClass(const std::string& ClassName) {
   {
-    std::lock_guard<std::mutex> Guard(FormatsLock());
+    std::lock_guard<TCriticalSection> Guard(FormatsLock());
     for (const TFileFormat& F : Formats())
       if (SameText(F.Class->ClassName(), ClassName)) return F.Class;
   }

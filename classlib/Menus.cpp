@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "classlib/ImgList.h"
+#include "classlib/ModuleRuntime.h"
 #include "classlib/TypInfo.h"
 #include "classlib/UIServices.h"
 
@@ -15,14 +16,17 @@ constexpr UINT kFirstCommand = 0x4000;
 constexpr UINT kLastCommand = 0xEFFF;
 
 struct TCommandPool {
-  std::mutex Lock;
+  TCriticalSection Lock;
   UINT Next = kFirstCommand;
   std::deque<UINT> Free;
   int InUse = 0;
 };
 
 TCommandPool& Commands() {
-  static TCommandPool* const Pool = new TCommandPool;
+  static TCommandPool* const Pool = [] {
+    AtModuleRelease([] { delete &Commands(); });
+    return new TCommandPool;
+  }();
   return *Pool;
 }
 

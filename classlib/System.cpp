@@ -2,6 +2,7 @@
 
 #include <climits>
 
+#include "classlib/SyncObjs.h"
 #include "classlib/TypInfo.h"
 
 // ---- TObject ------------------------------------------------------------------------------------
@@ -56,14 +57,25 @@ TObject* TMetaClass::CreateInstance(TObject* Arg) const {
   return FCreate(Arg);
 }
 
+namespace {
+// One lock for building every class's table: a table is built inside its parent's building.
+TCriticalSection& TypeDataLock() {
+  static TCriticalSection Lock;
+  return Lock;
+}
+}  // namespace
+
 const TClassTypeData& TMetaClass::TypeData() const {
-  std::call_once(FBuilt, [this] {
+  if (const TClassTypeData* Built = FBuilt.load(std::memory_order_acquire)) return *Built;
+  std::lock_guard<TCriticalSection> Guard(TypeDataLock());
+  if (!FData) {
     auto Data = std::make_unique<TClassTypeData>();
     Data->Class = this;
     if (TClass Parent = ClassParent()) Data->Props = Parent->TypeData().Props;
     if (FBuild) FBuild(*Data);
     FData = std::move(Data);
-  });
+    FBuilt.store(FData.get(), std::memory_order_release);
+  }
   return *FData;
 }
 

@@ -7,6 +7,7 @@
 // Free(): Free runs the virtual BeforeDestruction while the object is still whole, then deletes it.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
@@ -137,7 +138,7 @@ private:
   TParentFunc FParent;
   TCreateFunc FCreate;
   TBuildFunc FBuild;
-  mutable std::once_flag FBuilt;
+  mutable std::atomic<const TClassTypeData*> FBuilt{nullptr};
   mutable std::unique_ptr<TClassTypeData> FData;
 };
 

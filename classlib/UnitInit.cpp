@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <exception>
+#include <mutex>
 
 namespace {
 void ReportStepFailure(const char* Phase, const char* Name, const char* What) {
@@ -25,7 +26,7 @@ void RunGuarded(const char* Phase, const char* Name, void (*Routine)()) {
 }  // namespace
 
 void TUnitInitList::Add(int Rank, const TUnitStep& Step) {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  std::lock_guard<TCriticalSection> lock(mutex_);
   entries_.push_back(Entry{Rank, nextSeq_++, Step, false});
   pending_.fetch_add(1, std::memory_order_release);
 }
@@ -35,7 +36,7 @@ void TUnitInitList::EnsureStarted() {
   if (state == sFinalized) return;
   if (state == sStarted && pending_.load(std::memory_order_acquire) == 0) return;
 
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  std::lock_guard<TCriticalSection> lock(mutex_);
   if (running_ || state_.load(std::memory_order_relaxed) == sFinalized) return;
   running_ = true;
   for (;;) {
@@ -60,7 +61,7 @@ void TUnitInitList::EnsureStarted() {
 }
 
 void TUnitInitList::Finalize() {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  std::lock_guard<TCriticalSection> lock(mutex_);
   if (state_.load(std::memory_order_relaxed) == sFinalized) return;
   state_.store(sFinalized, std::memory_order_release);
   while (!startOrder_.empty()) {
@@ -71,14 +72,28 @@ void TUnitInitList::Finalize() {
 }
 
 std::vector<std::string> TUnitInitList::StartedNames() const {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  std::lock_guard<TCriticalSection> lock(mutex_);
   std::vector<std::string> names;
   for (size_t i : startOrder_) names.emplace_back(entries_[i].Step.Name ? entries_[i].Step.Name : "");
   return names;
 }
 
+namespace {
+// Not a static object: shutdown is explicit, and destruction order at exit is not ours to rely on.
+TUnitInitList* g_ModuleUnits = nullptr;
+}  // namespace
+
 TUnitInitList& ModuleUnits() {
-  // Never destroyed: shutdown is explicit, and destruction order at exit is not ours to rely on.
-  static TUnitInitList* const list = new TUnitInitList;
-  return *list;
+  if (TUnitInitList* List = __atomic_load_n(&g_ModuleUnits, __ATOMIC_ACQUIRE)) return *List;
+  auto* Made = new TUnitInitList;
+  TUnitInitList* Expected = nullptr;
+  if (__atomic_compare_exchange_n(&g_ModuleUnits, &Expected, Made, false, __ATOMIC_ACQ_REL, __ATOMIC_ACQUIRE))
+    return *Made;
+  delete Made;
+  return *Expected;
+}
+
+void ReleaseModuleUnits() noexcept {
+  delete g_ModuleUnits;
+  g_ModuleUnits = nullptr;
 }

@@ -8,9 +8,10 @@
 #pragma once
 
 #include <atomic>
-#include <mutex>
 #include <string>
 #include <vector>
+
+#include "classlib/SyncObjs.h"
 
 // Rank bands in the module's fixed load order; a unit adds its place inside its band.
 enum TUnitRank : int {
@@ -56,7 +57,7 @@ private:
     bool Started;
   };
 
-  mutable std::recursive_mutex mutex_;
+  mutable TCriticalSection mutex_;
   std::atomic<int> state_{sIdle};
   std::atomic<int> pending_{0};  // registered steps not started yet
   bool running_ = false;
@@ -65,8 +66,10 @@ private:
   std::vector<size_t> startOrder_;  // indexes into entries_
 };
 
-// The list of this module (one per exe or dll; never destroyed).
+// The list of this module (one per exe or dll), made by the first registration. Kept through
+// process exit; a library's real unload frees it last (ReleaseModuleUnits, ModuleRuntime.h).
 TUnitInitList& ModuleUnits();
+void ReleaseModuleUnits() noexcept;
 
 // Convenience wrappers over ModuleUnits().
 inline void EnsureUnitsStarted() { ModuleUnits().EnsureStarted(); }

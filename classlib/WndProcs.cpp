@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "classlib/Forms.h"
+#include "classlib/ModuleRuntime.h"
+#include "classlib/SyncObjs.h"
 #include "classlib/UnitInit.h"
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
@@ -71,12 +73,15 @@ TWndFunction FromMethod(TWndMethod Method) {
 // ---- Registered classes -----------------------------------------------------------------
 
 struct TClassRegistry {
-  std::mutex Lock;
+  TCriticalSection Lock;
   std::vector<std::string> Names;
 };
 
 TClassRegistry& Classes() {
-  static TClassRegistry* const R = new TClassRegistry;  // outlives every static destructor
+  static TClassRegistry* const R = [] {  // outlives every static destructor
+    AtModuleRelease([] { delete &Classes(); });
+    return new TClassRegistry;
+  }();
   return *R;
 }
 
@@ -90,14 +95,17 @@ struct TInstanceSlot {
 };
 
 struct TInstancePool {
-  std::mutex Lock;
+  TCriticalSection Lock;
   std::array<TInstanceSlot, kPoolSize> Slots;
   unsigned Sequence = 0;
   int InUse = 0;
 };
 
 TInstancePool& Pool() {
-  static TInstancePool* const P = new TInstancePool;
+  static TInstancePool* const P = [] {
+    AtModuleRelease([] { delete &Pool(); });
+    return new TInstancePool;
+  }();
   return *P;
 }
 
@@ -158,7 +166,7 @@ LRESULT CALLBACK UtilWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
   return Deliver(Method, Wnd, Msg, WParam, LParam);
 }
 
-std::mutex g_UtilClassLock;
+TCriticalSection g_UtilClassLock;
 bool g_UtilClassRegistered = false;
 
 void EnsureUtilClass() {

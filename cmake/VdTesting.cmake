@@ -4,20 +4,21 @@ set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
-# vd_add_gtest(<name> SOURCES ... [LIBS ...] [LOCK <resource>] [LABELS ...] [TIMEOUT s] [NETNS])
-# One test program, one ctest entry. 32-bit builds compile the program but register no test:
-# this kernel cannot run PE32 code. NETNS runs the program in a network namespace of its own
-# (tests/netns_run.sh), so that nothing it resolves or sends can leave the machine.
+# vd_add_gtest(<name> SOURCES ... [LIBS ...] [LOCK <resource>] [LABELS ...] [TIMEOUT s] [ARGS ...] [NETNS])
+# One test program, one ctest entry (ARGS go on its command line). 32-bit builds compile the
+# program but register no test: this kernel cannot run PE32 code. NETNS runs the program in a
+# network namespace of its own (tests/netns_run.sh), so that nothing it resolves or sends can
+# leave the machine.
 function(vd_add_gtest name)
-  cmake_parse_arguments(T "NETNS" "TIMEOUT" "SOURCES;LIBS;LOCK;LABELS" ${ARGN})
+  cmake_parse_arguments(T "NETNS" "TIMEOUT" "SOURCES;LIBS;LOCK;LABELS;ARGS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
   if(VD_ARCH STREQUAL "x86_64")
     if(T_NETNS)
       add_test(NAME ${name} COMMAND ${CMAKE_SOURCE_DIR}/tests/netns_run.sh ${CMAKE_BINARY_DIR}/wine-run
-                                    $<TARGET_FILE:${name}> --gtest_brief=1)
+                                    $<TARGET_FILE:${name}> --gtest_brief=1 ${T_ARGS})
     else()
-      add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
+      add_test(NAME ${name} COMMAND ${name} --gtest_brief=1 ${T_ARGS})
     endif()
     if(NOT T_TIMEOUT)
       set(T_TIMEOUT 120)

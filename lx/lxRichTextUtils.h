@@ -19,11 +19,9 @@
 
 #include "classlib/Controls.h"
 #include "classlib/Graphics.h"
+#include "lx/lxRichTextCore.h"
 
 class TlxFormHelp;  // the form-help component
-
-// Text without its tags. Removal repeats until nothing more goes, so "[[B]B]" becomes "".
-std::string StripTags(const std::string& Text, char TagOpen, char TagClose);
 
 // Lays Text out and draws it into Bitmap, whose size the routine sets.
 //   BackgroundDC      when given, the background is copied from it at Origin instead of filled
@@ -49,22 +47,8 @@ template <class T = TlxFormHelp> T* FindFormHelp(TComponent* Control) noexcept {
   return dynamic_cast<T*>(FindFormHelpComponent(Control));
 }
 
-// The steps behind DrawRichText, for tests and other layouts.
+// The drawing steps behind DrawRichText (the text steps are in lxRichTextCore.h).
 namespace lxrichtext_detail {
-
-// The tag names StripTags removes, in the order it tries them (83 names).
-const std::vector<std::string>& TagNames();
-
-// A piece of text or a tag name (upper case) of one line.
-struct TRichToken {
-  bool IsTag = false;
-  std::string Value;
-  friend bool operator==(const TRichToken&, const TRichToken&) = default;
-};
-// Splits a line at its tags: the first open and the first close character make a tag; a close
-// character before the first open one makes that open character go ("a]b[c]" is the text
-// "a]bc]"); an open character without a close one is text.
-std::vector<TRichToken> ScanTags(std::string Line, char TagOpen, char TagClose);
 
 struct TRichStyle {
   TFontStyles Style;
@@ -76,27 +60,5 @@ struct TRichStyle {
 void ApplyTag(const std::string& Name, TRichStyle& State, const TRichStyle& Base, bool Emboss);
 // The colour of a colour name (upper case), false for other names.
 bool TagColor(const std::string& Name, TColor& Color);
-
-// Paragraphs at LF or CR LF (a CR alone stays in the text).
-std::vector<std::string> SplitParagraphs(const std::string& Text);
-
-// An output piece split at its accelerator marks.
-struct TAccelPiece {
-  std::string Text;
-  bool Underline = false;
-  friend bool operator==(const TAccelPiece&, const TAccelPiece&) = default;
-};
-std::vector<TAccelPiece> SplitAccelPieces(const std::string& Piece);
-
-// The lines of a text and, for right and centred alignment, the right end each line measured.
-struct TRichLayout {
-  std::vector<std::string> Lines;
-  std::vector<int> Widths;  // only when the alignment is not left
-  int Widest = 0;           // widest right end of the lines the wrapping measured as fitting
-};
-// Right end (from MarginH on) of a line as drawn from the base font.
-using TMeasureLine = std::function<int(const std::string& Line)>;
-TRichLayout LayoutRichText(const std::string& Text, bool WordWrap, int WrapWidth, int MarginH, TAlignment Alignment,
-                           const TMeasureLine& Measure);
 
 }  // namespace lxrichtext_detail

@@ -7,15 +7,15 @@ namespace {
 
 // The module's binding: made at unit start-up, freed at unit shutdown (module unload).
 TlxThemeBinding* g_Binding = nullptr;
-std::mutex g_BindingLock;
+TCriticalSection g_BindingLock;
 
 void lxXPThemesInitialize() {
-  std::lock_guard<std::mutex> Guard(g_BindingLock);
+  std::lock_guard<TCriticalSection> Guard(g_BindingLock);
   if (!g_Binding) g_Binding = new TlxThemeBinding(IsWinXPOrLater());
 }
 
 void lxXPThemesFinalize() {
-  std::lock_guard<std::mutex> Guard(g_BindingLock);
+  std::lock_guard<TCriticalSection> Guard(g_BindingLock);
   delete g_Binding;
   g_Binding = nullptr;
 }
@@ -28,7 +28,7 @@ TlxThemeBinding::TlxThemeBinding(bool IsXP, TLoadLibrary Loader, TFreeLibrary Fr
     : FIsXP(IsXP), FLoader(Loader ? Loader : &LoadLibraryA), FFreer(Freer ? Freer : &FreeLibrary) {}
 
 bool TlxThemeBinding::Bind() noexcept {
-  std::lock_guard<std::mutex> Guard(FLock);
+  std::lock_guard<TCriticalSection> Guard(FLock);
   if (!FIsXP) return false;
   if (FLibrary) return true;
   FLibrary = FLoader("uxtheme.dll");
@@ -41,32 +41,32 @@ bool TlxThemeBinding::Active() noexcept {
   if (!Bind()) return false;
   TIsThemeActive IsActive;
   {
-    std::lock_guard<std::mutex> Guard(FLock);
+    std::lock_guard<TCriticalSection> Guard(FLock);
     IsActive = FIsThemeActive;
   }
   return IsActive && IsActive() != FALSE;
 }
 
 void TlxThemeBinding::Unbind() noexcept {
-  std::lock_guard<std::mutex> Guard(FLock);
+  std::lock_guard<TCriticalSection> Guard(FLock);
   if (FLibrary) FFreer(FLibrary);
   FLibrary = nullptr;
   FIsThemeActive = nullptr;
 }
 
 bool TlxThemeBinding::Loaded() const noexcept {
-  std::lock_guard<std::mutex> Guard(FLock);
+  std::lock_guard<TCriticalSection> Guard(FLock);
   return FLibrary != nullptr;
 }
 
 bool BindUxTheme() noexcept {
   EnsureUnitsStarted();
-  std::lock_guard<std::mutex> Guard(g_BindingLock);
+  std::lock_guard<TCriticalSection> Guard(g_BindingLock);
   return g_Binding && g_Binding->Bind();
 }
 
 bool ThemesActive() noexcept {
   EnsureUnitsStarted();
-  std::lock_guard<std::mutex> Guard(g_BindingLock);
+  std::lock_guard<TCriticalSection> Guard(g_BindingLock);
   return g_Binding && g_Binding->Active();
 }

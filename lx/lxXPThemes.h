@@ -6,6 +6,8 @@
 
 #include <mutex>
 
+#include "classlib/SyncObjs.h"
+
 // True when the theme library is loaded (loading it now when needed; a failed load is tried
 // again at the next call). False before Windows XP, without loading anything.
 bool BindUxTheme() noexcept;
@@ -33,7 +35,7 @@ public:
   bool Loaded() const noexcept;
 
 private:
-  mutable std::mutex FLock;  // pages of the shell's Properties dialogs run on several threads
+  mutable TCriticalSection FLock;  // pages of the shell's Properties dialogs run on several threads
   bool FIsXP;
   TLoadLibrary FLoader;
   TFreeLibrary FFreer;

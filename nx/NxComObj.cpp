@@ -82,6 +82,22 @@ private:
   bool FFree;
 };
 
+// The shell object of that name in the newest module of this thread that no object holds.
+TNxBaseShellObject* IdleThreadComponent(TNxModuleClass ModuleClass, const std::string& Name) {
+  if (g_threadModules == nullptr || !ModuleClass) return nullptr;
+  const DWORD Thread = GetCurrentThreadId();
+  TNxBaseShellObject* Found = nullptr;
+  TList* List = g_threadModules->LockList();
+  for (int I = List->Count() - 1; I >= 0 && Found == nullptr; --I) {
+    auto* Record = static_cast<TThreadModuleRecord*>(List->Get(I));
+    if (Record->ThreadId != Thread || !AnsiSameText(Record->Module->ClassName(), ModuleClass->ClassName())) continue;
+    TNxBaseShellObject* Component = ShellObjectOf(Record->Module, Name);
+    if (Component != nullptr && Component->ComObject() == nullptr) Found = Component;
+  }
+  g_threadModules->UnlockList();
+  return Found;
+}
+
 }  // namespace
 
 // ---- TNxComObject ---------------------------------------------------------------------------------
@@ -156,6 +172,10 @@ TComPtr<TComObject> TNxComObjectFactory::CreateComObject(IUnknown* Controller) {
   if (Module == nullptr) Module = FModuleClass.Create(nullptr);  // recorded for this thread
   TNxBaseShellObject* Component = ShellObjectOf(Module, ClassName());
   if (Component == nullptr) return nullptr;
+  if (Component->ComObject() != nullptr)
+    // Busy with another object: an older module of this thread whose component is free serves
+    // this one, so that pairs of objects on one thread do not pile up modules.
+    if (TNxBaseShellObject* Idle = IdleThreadComponent(FModuleClass, ClassName())) Component = Idle;
   if (TNxComObject* Bound = Component->ComObject()) {
     // Busy with another object: a sibling module serves this one.
     TNxModule* Further = FModuleClass.Create(nullptr);

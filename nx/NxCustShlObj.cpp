@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "nx/NxDataModule.h"
 #include "nx/NxExceptions.h"
 #include "nx/NxPIDLTools.h"
+#include "nx/NxShellBlocks.h"
 #include "nx/NxTools.h"
 #include "nx/NxUnitOrder.h"
 
@@ -55,26 +57,29 @@ HRESULT GetGlobalData(IDataObject* DataObject, CLIPFORMAT Format, TStgMedium& Me
   return DataObject->GetData(&Fmt, Medium.Get());
 }
 
-// The system reads a drop list without bounds, and counts one name too many in an empty one: the
-// list is walked here first. Its names must start inside the block and end (one more zero
-// character) before the block ends. Count is the number of names.
-bool ParseDropList(const void* Data, SIZE_T Size, UINT& Count) {
-  Count = 0;
-  if (Data == nullptr || Size < sizeof(DROPFILES)) return false;
-  const auto* Header = static_cast<const DROPFILES*>(Data);
-  if (Header->pFiles < sizeof(DROPFILES) || Header->pFiles >= Size) return false;
-  const BYTE* Bytes = static_cast<const BYTE*>(Data);
-  const SIZE_T CharSize = Header->fWide ? 2 : 1;
-  auto IsZero = [&](SIZE_T At) { return Bytes[At] == 0 && (CharSize == 1 || Bytes[At + 1] == 0); };
-  SIZE_T At = Header->pFiles;
-  for (;;) {
-    if (At + CharSize > Size) return false;
-    if (IsZero(At)) return true;
-    while (At + CharSize <= Size && !IsZero(At)) At += CharSize;
-    if (At + CharSize > Size) return false;
-    At += CharSize;
-    ++Count;
+// The names of a drop list, read from the checked block itself: the system's DragQueryFileA walks
+// the list without bounds and from its start for every name, and counts one name too many in an
+// empty one. Wide names become ANSI as DragQueryFileA makes them.
+bool ReadDropNames(const void* Data, SIZE_T Size, std::vector<std::string>& Names) {
+  static_assert(sizeof(DROPFILES) == 20);
+  nxshellblocks::TDropList List;
+  if (!nxshellblocks::ParseDropList(static_cast<const uint8_t*>(Data), Size, List)) return false;
+  const auto* Bytes = static_cast<const char*>(Data);
+  for (const nxshellblocks::TDropName& Name : List.Names) {
+    if (!List.Wide) {
+      Names.emplace_back(Bytes + Name.Offset, Name.Length);
+      continue;
+    }
+    std::wstring Wide(Name.Length, L'\0');
+    std::memcpy(Wide.data(), Bytes + Name.Offset, Name.Length * sizeof(wchar_t));
+    const int Length = WideCharToMultiByte(CP_ACP, 0, Wide.data(), static_cast<int>(Wide.size()), nullptr, 0,
+                                           nullptr, nullptr);
+    std::string Narrow(static_cast<size_t>(Length), '\0');
+    WideCharToMultiByte(CP_ACP, 0, Wide.data(), static_cast<int>(Wide.size()), Narrow.data(), Length, nullptr,
+                        nullptr);
+    Names.push_back(std::move(Narrow));
   }
+  return true;
 }
 
 std::string PathOfIDList(LPCITEMIDLIST List) {
@@ -296,20 +301,14 @@ HRESULT TNxShellExtInit::ReadDropFiles(IDataObject* DataObject) {
   TStgMedium Medium;
   HRESULT Result = GetGlobalData(DataObject, CF_HDROP, Medium);
   if (FAILED(Result)) return Result;
-  UINT Count = 0;
+  std::vector<std::string> Names;
   {
     TGlobalLock Block(Medium.Global());
-    if (!ParseDropList(Block.Data(), Block.Size(), Count)) return E_FAIL;
+    if (!ReadDropNames(Block.Data(), Block.Size(), Names)) return E_FAIL;
   }
-  auto Drop = static_cast<HDROP>(Medium.Global());
   Files()->Clear();
-  if (Count == 0) return E_FAIL;
-  for (UINT I = 0; I < Count; ++I) {
-    const UINT Length = DragQueryFileA(Drop, I, nullptr, 0);
-    std::string Name(Length + 1, '\0');
-    Name.resize(DragQueryFileA(Drop, I, Name.data(), Length + 1));
-    Files()->Add(Name);
-  }
+  if (Names.empty()) return E_FAIL;
+  for (const std::string& Name : Names) Files()->Add(Name);
   return S_OK;
 }
 

@@ -11,7 +11,7 @@ std::atomic<TNxModuleHook> g_createdHook{nullptr};
 std::atomic<TNxModuleHook> g_destroyedHook{nullptr};
 
 // The icon lists and their lock, guarded by a mutex of their own while they are made or freed.
-std::mutex g_sharedMutex;
+TCriticalSection g_sharedMutex;
 TNxIconList* g_sharedLists[2] = {nullptr, nullptr};
 TCriticalSection* g_sharedLock = nullptr;
 
@@ -46,7 +46,7 @@ void SetNxModuleHooks(TNxModuleHook Created, TNxModuleHook Destroyed) noexcept {
 
 TNxIconList* NxSharedIconList(TNxSharedIconSize Size) {
   EnsureUnitsStarted();
-  std::lock_guard<std::mutex> Guard(g_sharedMutex);
+  std::lock_guard<TCriticalSection> Guard(g_sharedMutex);
   TNxIconList*& List = g_sharedLists[Size == nisSmall ? 1 : 0];
   if (List == nullptr) {
     List = TNxIconList::Create(nullptr);  // 32 by 32
@@ -60,7 +60,7 @@ TNxIconList* NxSharedIconList(TNxSharedIconSize Size) {
 
 TCriticalSection* NxSharedIconListLock() {
   EnsureUnitsStarted();
-  std::lock_guard<std::mutex> Guard(g_sharedMutex);
+  std::lock_guard<TCriticalSection> Guard(g_sharedMutex);
   if (g_sharedLock == nullptr) g_sharedLock = TCriticalSection::Create();
   return g_sharedLock;
 }
@@ -68,7 +68,7 @@ TCriticalSection* NxSharedIconListLock() {
 void NxDataModuleInitialize() {}
 
 void NxDataModuleFinalize() {
-  std::lock_guard<std::mutex> Guard(g_sharedMutex);
+  std::lock_guard<TCriticalSection> Guard(g_sharedMutex);
   for (TNxIconList*& List : g_sharedLists) FreeAndNil(List);
   FreeAndNil(g_sharedLock);
 }

@@ -1,5 +1,6 @@
 #include "nx/NxExceptions.h"
 
+#include "classlib/ModuleRuntime.h"
 #include "classlib/SysDateTime.h"
 #include "classlib/TypInfo.h"
 
@@ -204,12 +205,18 @@ bool TNxExceptionCentral::IsFailedHandler(TNxExceptionHandler* Handler) const {
 
 // Made once (function-local statics are thread-safe) and kept until the module goes.
 TNxExceptionInfoFactory* ExceptionInfoFactory() {
-  static TNxExceptionInfoFactory* const factory = TNxExceptionInfoFactory::Create();
+  static TNxExceptionInfoFactory* const factory = [] {
+    AtModuleRelease([] { ExceptionInfoFactory()->Free(); });
+    return TNxExceptionInfoFactory::Create();
+  }();
   return factory;
 }
 
 TNxExceptionCentral* ExceptionCentral() {
-  static TNxExceptionCentral* const central = TNxExceptionCentral::Create();
+  static TNxExceptionCentral* const central = [] {
+    AtModuleRelease([] { ExceptionCentral()->Free(); });
+    return TNxExceptionCentral::Create();
+  }();
   return central;
 }
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "nx/NxShellBlocks.h"
 #include "nx/NxUnitOrder.h"
 
 namespace {
@@ -78,48 +79,25 @@ IMalloc* ShellMalloc() {
 }
 
 bool TryGetPIDLSize(LPCITEMIDLIST List, SIZE_T Limit, UINT& Size) {
-  if (List == nullptr) return false;
-  const BYTE* p = reinterpret_cast<const BYTE*>(List);
-  uint64_t offset = 0;
-  for (;;) {
-    if (offset + 2 > Limit) return false;
-    const USHORT cb = CountAt(p + offset);
-    if (cb == 0) break;
-    if (cb < 2) return false;
-    offset += cb;
-  }
-  if (offset > 0xFFFFFFFFu) return false;
-  Size = static_cast<UINT>(offset);
+  uint32_t Measured;
+  if (!nxshellblocks::MeasureIDList(reinterpret_cast<const uint8_t*>(List), Limit, Measured)) return false;
+  Size = Measured;
   return true;
 }
 
 bool TNxCidaView::Parse(const void* Data, SIZE_T Size) {
   data_ = nullptr;
   count_ = 0;
-  if (Data == nullptr || Size < sizeof(UINT)) return false;
-  const BYTE* base = static_cast<const BYTE*>(Data);
-  UINT count;
-  std::memcpy(&count, base, sizeof count);
-  // The count, then one offset for the folder and one per item.
-  const uint64_t tableEnd = sizeof(UINT) + (uint64_t{count} + 1) * sizeof(UINT);
-  if (tableEnd > Size) return false;
-  for (uint64_t slot = 0; slot <= count; ++slot) {
-    UINT offset;
-    std::memcpy(&offset, base + sizeof(UINT) + slot * sizeof(UINT), sizeof offset);
-    if (offset < tableEnd || offset >= Size) return false;
-    UINT listSize;
-    if (!TryGetPIDLSize(reinterpret_cast<LPCITEMIDLIST>(base + offset), Size - offset, listSize)) return false;
-  }
-  data_ = base;
+  uint32_t count;
+  if (!nxshellblocks::CheckShellIDListArray(static_cast<const uint8_t*>(Data), Size, count)) return false;
+  data_ = static_cast<const BYTE*>(Data);
   count_ = count;
   return true;
 }
 
 LPCITEMIDLIST TNxCidaView::ListAt(UINT Slot) const {
   if (data_ == nullptr) return nullptr;
-  UINT offset;
-  std::memcpy(&offset, data_ + sizeof(UINT) + size_t{Slot} * sizeof(UINT), sizeof offset);
-  return reinterpret_cast<LPCITEMIDLIST>(data_ + offset);
+  return reinterpret_cast<LPCITEMIDLIST>(data_ + nxshellblocks::ShellIDListOffset(data_, Slot));
 }
 
 void NxPIDLToolsInitialize() {

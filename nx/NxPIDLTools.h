@@ -29,8 +29,9 @@ IMalloc* ShellMalloc();
 // terminator isn't within them or an item count is 1 (which can't hold its own count).
 bool TryGetPIDLSize(LPCITEMIDLIST List, SIZE_T Limit, UINT& Size);
 
-// A "Shell IDList Array" block checked against its byte size before anything is read: the offset
-// table must fit, each offset must point behind the table and each list must end inside the block.
+// A "Shell IDList Array" block checked before anything is read (NxShellBlocks: the offset table
+// fits, each list ends inside the block, the lists and the joined lists they make are bounded by
+// the block's size).
 class TNxCidaView {
 public:
   // False (and an empty view) when the block is malformed.

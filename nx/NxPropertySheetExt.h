@@ -26,20 +26,11 @@
 #include "classlib/Forms.h"
 #include "classlib/ImgList.h"
 #include "nx/NxCustShlObj.h"
+#include "nx/NxPropertySheetLines.h"
 #include "nx/NxPropertySheetForm.h"
 
 class TNxShellPropSheetExt;
 class TnxCustomExtraPropPage;
-
-// ---- PropertySheets lines ------------------------------------------------------------------------------
-
-// The page-form class named by a line's name: the text before the first "[" (all of it without one).
-std::string GetPropSheetClassName(const std::string& LineName);
-// The caption of a line's value: the text before the first "," (all of it without one).
-std::string GetPropSheetName(const std::string& Value);
-// The icon index of a line's value: the text after the first "," as a number; -1 without a "," or
-// when that text is no number.
-int GetPropSheetIcon(const std::string& Value);
 
 // ---- Events --------------------------------------------------------------------------------------------
 

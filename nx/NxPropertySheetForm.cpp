@@ -13,7 +13,7 @@ namespace {
 // The tab control's body, the background of a property-sheet page.
 constexpr int kTabPaneBody = 10;
 
-std::mutex g_formsLock;
+TCriticalSection g_formsLock;
 TList* g_formClasses = nullptr;  // of TClass, registration order
 
 const TUnitRegistration kUnit(nxrPropSheetForm,
@@ -147,7 +147,7 @@ void TNxShellPropSheetForm::Dispatch(TMessage& Message) {
 
 bool RegisterPropSheetForm(TFormClass FormClass) {
   EnsureUnitsStarted();
-  std::lock_guard<std::mutex> Guard(g_formsLock);
+  std::lock_guard<TCriticalSection> Guard(g_formsLock);
   if (g_formClasses == nullptr) g_formClasses = TList::Create();
   g_formClasses->Add(const_cast<TMetaClass*>(FormClass.Class()));
   return true;
@@ -155,7 +155,7 @@ bool RegisterPropSheetForm(TFormClass FormClass) {
 
 TFormClass FindPropSheetFormClass(const std::string& Name) {
   EnsureUnitsStarted();
-  std::lock_guard<std::mutex> Guard(g_formsLock);
+  std::lock_guard<TCriticalSection> Guard(g_formsLock);
   if (g_formClasses == nullptr) return nullptr;
   for (int I = 0; I < g_formClasses->Count(); ++I) {
     auto Class = static_cast<TClass>(g_formClasses->Get(I));
@@ -166,7 +166,7 @@ TFormClass FindPropSheetFormClass(const std::string& Name) {
 
 std::vector<TFormClass> RegisteredPropSheetForms() {
   EnsureUnitsStarted();
-  std::lock_guard<std::mutex> Guard(g_formsLock);
+  std::lock_guard<TCriticalSection> Guard(g_formsLock);
   std::vector<TFormClass> Result;
   if (g_formClasses != nullptr)
     for (int I = 0; I < g_formClasses->Count(); ++I) Result.emplace_back(static_cast<TClass>(g_formClasses->Get(I)));
@@ -241,7 +241,7 @@ LRESULT CALLBACK ChildControlWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM L
 
 void NxPropertySheetFormInitialize() {
   {
-    std::lock_guard<std::mutex> Guard(g_formsLock);
+    std::lock_guard<TCriticalSection> Guard(g_formsLock);
     if (g_formClasses == nullptr) g_formClasses = TList::Create();
   }
   RegisterClass(ClassOf<TNxShellPropSheetForm>());
@@ -249,6 +249,6 @@ void NxPropertySheetFormInitialize() {
 
 void NxPropertySheetFormFinalize() {
   UnRegisterClass(ClassOf<TNxShellPropSheetForm>());
-  std::lock_guard<std::mutex> Guard(g_formsLock);
+  std::lock_guard<TCriticalSection> Guard(g_formsLock);
   FreeAndNil(g_formClasses);
 }

@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "classlib/ComObj.h"
+#include "classlib/ModuleRuntime.h"
 #include "classlib/ScopedHandles.h"
 #include "nx/NxShLwApi.h"
 #include "nx/NxUnitOrder.h"
@@ -18,7 +19,10 @@ std::atomic<UINT> g_clipboardFormats[ncfCount] = {};
 
 // Never destroyed by the runtime: its library is freed at unit shutdown, not at process exit.
 TNxShell32Binding& UnitShell32() {
-  static TNxShell32Binding* const binding = new TNxShell32Binding;
+  static TNxShell32Binding* const binding = [] {
+    AtModuleRelease([] { delete &UnitShell32(); });
+    return new TNxShell32Binding;
+  }();
   return *binding;
 }
 

@@ -14,11 +14,11 @@
 #include <windows.h>
 
 #include <array>
-#include <fstream>
-#include <sstream>
+#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "classlib/ModuleRuntime.h"
 #include "vdsinfsht/ScriptInfoContract.h"
 
 namespace {
@@ -39,18 +39,37 @@ int FieldIndex(const std::string& Name) {
   return -1;
 }
 
+std::vector<std::string> Split(const std::string& Text, char Separator) {
+  std::vector<std::string> Parts;
+  size_t Start = 0;
+  for (size_t At; (At = Text.find(Separator, Start)) != std::string::npos; Start = At + 1)
+    Parts.push_back(Text.substr(Start, At - Start));
+  Parts.push_back(Text.substr(Start));
+  return Parts;
+}
+
 std::vector<std::string> SplitList(const std::string& Text) {
-  std::vector<std::string> items;
-  std::stringstream in(Text);
-  for (std::string item; std::getline(in, item, ',');)
-    if (!item.empty()) items.push_back(item);
-  return items;
+  std::vector<std::string> Items;
+  for (std::string& Item : Split(Text, ','))
+    if (!Item.empty()) Items.push_back(std::move(Item));
+  return Items;
+}
+
+// The whole file (plain C stdio: the C++ streams would start the runtime's locale machinery, which
+// a library that is loaded and freed again and again must not leave behind).
+bool ReadFileText(const char* FileName, std::string& Text) {
+  std::FILE* File = std::fopen(FileName, "rb");
+  if (File == nullptr) return false;
+  char Buffer[4096];
+  for (size_t Got; (Got = std::fread(Buffer, 1, sizeof Buffer, File)) > 0;) Text.append(Buffer, Got);
+  std::fclose(File);
+  return true;
 }
 
 bool ReadScript(const char* FileName, TScript& Script) {
-  std::ifstream in(FileName, std::ios::binary);
-  if (!in) return false;
-  for (std::string line; std::getline(in, line);) {
+  std::string Text;
+  if (!ReadFileText(FileName, Text)) return false;
+  for (std::string& line : Split(Text, '\n')) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.size() < 2 || line[0] != '@') continue;
     size_t eq = line.find('=');
@@ -115,3 +134,6 @@ extern "C" UINT __stdcall VDGetScriptInfo(TScriptInfoRequest Request) {
     return kGarbage;
   }
 }
+
+// A real unload releases the runtime, as in every library of the system.
+VD_LIBRARY_DLLMAIN

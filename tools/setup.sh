@@ -10,7 +10,8 @@ packages=(cmake ninja-build googletest
           locales   # locale sources: the date-time tests compile de_DE, en_GB, ja_JP into the build tree
           python3   # the demo turns its screenshot into a PNG (tools/bmp2png.py)
           fp-compiler   # the wizard's generated Pascal units are compiled by a test
-          dpkg-dev) # apt-get source unpacks the JPEG library's source package with dpkg-source
+          dpkg-dev  # apt-get source unpacks the JPEG library's source package with dpkg-source
+          clang libclang-rt-14-dev)  # the fuzz targets: clang with its libFuzzer and sanitizer runtimes
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

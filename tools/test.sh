@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds both architectures and runs every test:
 #   i686   - static checks of the deliverables (exports, imports, subsystem); PE32 code cannot run here;
-#   x86_64 - every run-time test, under wine64 in the build tree's private prefix with Xvfb.
+#   x86_64 - every run-time test, under wine64 in the build tree's private prefix with Xvfb;
+# then every fuzz target natively for 20 seconds (tools/fuzz.sh).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/tools/setup.sh"
@@ -14,3 +15,5 @@ echo "== fonts of the test prefix (text widths and glyphs follow them)"
 echo "== run-time tests (x86_64 under wine64)"
 "$root/tools/wine-session.sh" "$root/build/x86_64" \
   ctest --test-dir "$root/build/x86_64" --output-on-failure -j"$(nproc)" "$@"
+echo "== fuzz targets (native, 20 s each)"
+"$root/tools/fuzz.sh" all 20

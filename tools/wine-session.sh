@@ -36,15 +36,6 @@ prepare_prefix() {
   local reg="$WINEPREFIX/drives.reg"
   printf 'REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Wine\\Drives]\r\n"z:"="network"\r\n"d:"="cdrom"\r\n"e:"="cdrom"\r\n"m:"="floppy"\r\n' > "$reg"
   "$WINE" regedit /S "$reg" >/dev/null 2>&1 </dev/null
-  # The lx tests with windows of their own: Wine draws these programs' captions itself (no window
-  # manager under Xvfb) and does not wait two seconds for one whenever a captioned window goes.
-  local lxreg="$WINEPREFIX/lx-windows.reg"
-  printf 'REGEDIT4\r\n' > "$lxreg"
-  for exe in lx_captionbutton_test.exe lx_formhelp_test.exe lx_labels_test.exe lx_decor_test.exe \
-             lx_decor_demo.exe lx_aboutbox_test.exe lx_aboutbox_demo.exe; do
-    printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\%s\\X11 Driver]\r\n"Decorated"="N"\r\n"Managed"="N"\r\n' "$exe" >> "$lxreg"
-  done
-  "$WINE" regedit /S "$lxreg" >/dev/null 2>&1 </dev/null
   "$WINESERVER" -k || true
   "$WINESERVER" -w || true
   touch "$WINEPREFIX/.vd-ready"
@@ -62,6 +53,22 @@ link_wine_fonts() {
     [ -e "$font" ] && ln -sfn "$font" "$fonts/"
   done
   return 0
+}
+
+# The test programs with windows of their own (lx, page soak): Wine draws these programs' captions
+# itself (no window manager under Xvfb) and does not wait two seconds for one whenever a captioned
+# window goes.
+# Applied again whenever the list changes.
+apply_window_defaults() {
+  local reg="$WINEPREFIX/lx-windows.reg" wanted
+  wanted=$(printf 'REGEDIT4\r\n'
+    for exe in lx_captionbutton_test.exe lx_formhelp_test.exe lx_labels_test.exe lx_decor_test.exe \
+               lx_decor_demo.exe lx_aboutbox_test.exe lx_aboutbox_demo.exe page_soak_test.exe; do
+      printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\%s\\X11 Driver]\r\n"Decorated"="N"\r\n"Managed"="N"\r\n' "$exe"
+    done)
+  [ -f "$reg" ] && [ "$(cat "$reg")" = "$wanted" ] && return 0
+  printf '%s' "$wanted" > "$reg"
+  "$WINE" regedit /S "$reg" >/dev/null 2>&1 </dev/null
 }
 
 xvfb_pid=""
@@ -88,6 +95,7 @@ prepare_prefix
 link_wine_fonts
 "$WINESERVER" -p >/dev/null 2>&1 </dev/null
 "$WINE" wineboot >/dev/null 2>&1 </dev/null || true
+apply_window_defaults
 
 set +e
 "$@"

@@ -2,10 +2,12 @@
 
 #include <string>
 
+#include "classlib/ModuleRuntime.h"
 #include "vd32/Functions.h"
 #include "vdmon/FolderCheck.h"
 
-// No DllMain: nothing happens at load beyond the runtime's own start-up.
+// Nothing happens at load beyond the runtime's own start-up; a real unload releases the runtime.
+VD_LIBRARY_DLLMAIN
 
 extern "C" BOOLEAN __stdcall isFolderClean(LPCSTR Folder) {
   try {

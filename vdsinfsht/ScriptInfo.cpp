@@ -4,6 +4,7 @@
 
 #include <mutex>
 
+#include "classlib/SyncObjs.h"
 #include "classlib/ScopedHandles.h"
 #include "classlib/SysUtils.h"
 #include "vd32/Functions.h"
@@ -13,7 +14,7 @@ namespace {
 
 // The callback carries no context, so the compiler's report lands in one process-wide record.
 // The lock serialises whole calls; the callback itself runs inside one and takes no lock.
-std::mutex ScriptInfoLock;
+TCriticalSection ScriptInfoLock;
 TScriptInfo ReportedInfo;
 bool CallInProgress = false;
 
@@ -38,7 +39,7 @@ bool CallCompiler(TVDGetScriptInfo Entry, const std::string& FileName, TScriptIn
   request.FileName = FileName.c_str();
   request.Callback = &ScriptInfoCallback;
 
-  std::lock_guard<std::mutex> guard(ScriptInfoLock);
+  std::lock_guard<TCriticalSection> guard(ScriptInfoLock);
   ReportedInfo = {};
   CallInProgress = true;
   BOOLEAN answer = Entry(request);
@@ -74,6 +75,6 @@ bool GetScriptInfo(const std::string& LibPath, const std::string& FileName, TScr
 }
 
 void ClearScriptInfo() noexcept {
-  std::lock_guard<std::mutex> guard(ScriptInfoLock);
+  std::lock_guard<TCriticalSection> guard(ScriptInfoLock);
   ReportedInfo = {};
 }

@@ -145,6 +145,7 @@ TEST(FormParser, FaultsNameTheirLine) {
       {"object A: TA\n  X = #\nend", 2, "Invalid character code"},
       {"object A: TA\n  X = 'a' +\n  1\nend", 3, "String expected after '+'"},
       {"object A: TA\n  X = 99999999999999999999\nend", 2, "Integer out of range"},
+      {"object A: TA\n  X = -$8000000000000000\nend", 2, "Integer out of range"},
       {"object A: TA\n  X = 12ab\nend", 2, "Invalid number"},
       {"object A: TA\n  X = 1e999\nend", 2, "Invalid floating-point number"},
       {"object A: TA\n  X = (1 2\n", 3, "Unterminated list"},

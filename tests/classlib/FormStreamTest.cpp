@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "classlib/FormStream.h"
+#include "tests/support/WindowedTestClasses.h"
 
 namespace {
 
@@ -474,6 +475,50 @@ TEST_F(FormStream, ComponentOfAFailedReadIsFreed) {
                EReadError);
   EXPECT_EQ(Form->ComponentCount(), 0);
   EXPECT_EQ(Form->Edit1, nullptr) << "the field it was bound to is cleared";
+}
+
+// A component that fails takes what was read inside it along; a control frees its children, so
+// none of them may stay in a field, in the session or as a parent. A component the root had
+// before is not freed with the failed one: it leaves it.
+TEST_F(FormStream, FailedWindowedComponentLeavesNoFreedObjectReachable) {
+  const char* Text =
+      "object F: TTestWinForm\n"
+      "  object P: TTestWin\n"
+      "    object Q: TTestWin\n"
+      "      Buddy = F\n"
+      "    end\n"
+      "    object R: TTestWin\n"
+      "    end\n"
+      "    object Z: TNoSuchClass\n"
+      "    end\n"
+      "  end\n"
+      "end\n";
+  TTestWinForm* Win = TTestWinForm::Create(nullptr);
+  TTestWin* Kept = TTestWin::Create(Win);
+  Kept->SetName("R");
+  EXPECT_THROW(ReadComponentFromText(Text, Win), EReadError);
+  EXPECT_EQ(Win->P, nullptr);
+  EXPECT_EQ(Win->Q, nullptr);
+  ASSERT_EQ(Win->ComponentCount(), 1);
+  EXPECT_EQ(Win->Components(0), Kept);
+  EXPECT_EQ(Kept->ParentWin(), nullptr);
+  EXPECT_FALSE(Kept->ComponentState().Contains(csLoading));
+  EXPECT_EQ(WriteComponentToText(Win), "object F: TTestWinForm\r\n  object R: TTestWin\r\n  end\r\nend\r\n");
+  Win->Free();
+
+  // A component read earlier and named again inside the failing one stays too.
+  Win = TTestWinForm::Create(nullptr);
+  EXPECT_THROW(ReadComponentFromText("object F: TTestWinForm\n"
+                                     "  object Q: TTestWin\n  end\n"
+                                     "  object P: TTestWin\n    object Q: TTestWin\n      Nope = 1\n    end\n  end\n"
+                                     "end\n",
+                                     Win),
+               EReadError);
+  EXPECT_EQ(Win->P, nullptr);
+  ASSERT_EQ(Win->ComponentCount(), 1);
+  EXPECT_EQ(Win->Components(0), Win->Q);
+  EXPECT_EQ(Win->Q->ParentWin(), nullptr);
+  Win->Free();
 }
 
 // A collection read twice drops the references its first items were waiting for.

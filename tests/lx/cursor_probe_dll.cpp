@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "classlib/Forms.h"
+#include "classlib/ModuleRuntime.h"
 #include "classlib/UnitInit.h"
 #include "lx/lxGraphics.h"
 
@@ -15,8 +16,4 @@ extern "C" __declspec(dllexport) HCURSOR WINAPI lxProbeLibraryCursor(int Index) 
   }
 }
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD Reason, LPVOID Reserved) {
-  // Units shut down when the library is unloaded, not at process exit.
-  if (Reason == DLL_PROCESS_DETACH && Reserved == nullptr) FinalizeUnits();
-  return TRUE;
-}
+VD_LIBRARY_DLLMAIN

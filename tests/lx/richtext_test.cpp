@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 #include <set>
 
 #include "classlib/Forms.h"
@@ -70,6 +71,26 @@ TEST(StripTags, RemovesTheKnownTagsInAnyCaseAndKeepsTheOthers) {
   EXPECT_EQ(StripTags("[1] [BB] [BUSIU] [b", '[', ']'), "[1] [BB] [BUSIU] [b");
   EXPECT_EQ(StripTags("{i}x{/i}{def}", '{', '}'), "x{/i}");
   EXPECT_EQ(StripTags("[b]x", '{', '}'), "[b]x");
+}
+
+// The one scan gives what the passes over the text give: on the cases above, on tag soup from
+// names, their pieces and stray tag characters, and with odd tag characters (equal, letters).
+TEST(StripTags, OneScanMatchesThePasses) {
+  const std::string Cases[] = {"", "[XYZ]a[]b[RED]c[UISB]d[DEFAULT]e", "[b]Bold[def] plain", "[[B]B]", "[[[b]]]",
+                               "[1] [BB] [BUSIU] [b", "[De[]f][de[b]F]", "x]]][[[y", "[[RE[D]D]]"};
+  for (const std::string& C : Cases) EXPECT_EQ(StripTags(C, '[', ']'), StripTagsByPasses(C, '[', ']')) << C;
+  const std::string Pieces[] = {"[", "]", "[", "]", "b", "I", "us", "DEF", "ault", "Red", "x", " ", "[]", "NAVY"};
+  std::mt19937 Random(12);
+  const std::pair<char, char> Chars[] = {{'[', ']'}, {'<', '>'}, {'|', '|'}, {'B', ']'}, {'[', 'S'}, {'b', ']'}};
+  for (int Round = 0; Round < 3000; ++Round) {
+    std::string Soup;
+    for (int I = Random() % 40; I > 0; --I) Soup += Pieces[Random() % std::size(Pieces)];
+    for (auto [Open, Close] : Chars) {
+      std::string Text = Soup;
+      for (char& C : Text) C = C == '[' ? Open : C == ']' ? Close : C;
+      ASSERT_EQ(StripTags(Text, Open, Close), StripTagsByPasses(Text, Open, Close)) << Text;
+    }
+  }
 }
 
 // ---- Tags and styles ----------------------------------------------------------------------------

@@ -112,6 +112,19 @@ TEST_F(NxComServer, OneFactoryPerShellObjectOfEachModuleAndTheTemporaryModuleIsG
   EXPECT_EQ(nx_detail::ThreadModules().size(), Recorded);
 }
 
+// Two objects alive at once, again and again on one thread (a sheet with two handlers): the
+// modules the first pairs made serve the later ones.
+TEST_F(NxComServer, PairsOfObjectsOnOneThreadReuseTheirModules) {
+  OnNewThread([] {
+    for (int Cycle = 0; Cycle < 300; ++Cycle) {
+      TComPtr<IUnknown> First = NewObject(kClsidA);
+      TComPtr<IUnknown> Second = NewObject(kClsidA);
+      ASSERT_NE(ModuleOf(First.Get()), ModuleOf(Second.Get()));
+    }
+    EXPECT_LE(ModulesOfThread(GetCurrentThreadId()).size(), 2u);
+  });
+}
+
 TEST_F(NxComServer, ModulesPerThreadBusyComponentsGetSiblingsFreeOnesAreReused) {
   OnNewThread([] {
     const DWORD Me = GetCurrentThreadId();
@@ -131,26 +144,26 @@ TEST_F(NxComServer, ModulesPerThreadBusyComponentsGetSiblingsFreeOnesAreReused) 
     TComPtr<IUnknown> B1 = NewObject(kClsidB);
     EXPECT_EQ(ModuleOf(B1.Get()), M2);
 
-    // The latest module's ExtInitA is busy; the older module's free one is not looked at.
+    // The latest module's ExtInitA is busy, the older module's is free again: that one serves.
     A1.Reset();
     TComPtr<IUnknown> A3 = NewObject(kClsidA);
-    TComponent* M3 = ModuleOf(A3.Get());
-    EXPECT_NE(M3, M1);
-    EXPECT_NE(M3, M2);
-    EXPECT_EQ(ModulesOfThread(Me).size(), 3u);
+    EXPECT_EQ(ModuleOf(A3.Get()), M1);
+    EXPECT_EQ(ModulesOfThread(Me).size(), 2u);
 
     // With everything released, the latest module and its component serve again.
-    TNxBaseShellObject* LatestA = ComponentOf(A3.Get());
+    TNxBaseShellObject* LatestA = ComponentOf(A2.Get());
     A2.Reset();
     A3.Reset();
     B1.Reset();
     EXPECT_EQ(LatestA->ComObject(), nullptr);
     EXPECT_EQ(LatestA->VCLComObject(), nullptr);
     TComPtr<IUnknown> A4 = NewObject(kClsidA);
-    EXPECT_EQ(ModuleOf(A4.Get()), M3);
+    EXPECT_EQ(ModuleOf(A4.Get()), M2);
     EXPECT_EQ(ComponentOf(A4.Get()), LatestA);
     TComPtr<IUnknown> A5 = NewObject(kClsidA);
-    EXPECT_EQ(ModulesOfThread(Me).size(), 4u);
+    EXPECT_EQ(ModuleOf(A5.Get()), M1);
+    TComPtr<IUnknown> A6 = NewObject(kClsidA);  // both busy: a third module
+    EXPECT_EQ(ModulesOfThread(Me).size(), 3u);
 
     // Another thread has modules of its own.
     TComponent* Other = nullptr;

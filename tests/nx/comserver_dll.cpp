@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "classlib/ComServ.h"
+#include "classlib/ModuleRuntime.h"
 #include "classlib/UnitInit.h"
 #include "nx/NxComObj.h"
 #include "nx/NxPropertySheetExt.h"
@@ -36,8 +37,4 @@ extern "C" void WINAPI NxTestServerState(int* Objects, int* Locks, int* PageReco
   if (PageRecords) *PageRecords = nx_detail::LivePageRecords();
 }
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD Reason, LPVOID Reserved) {
-  // Units shut down when the library is unloaded, not at process exit.
-  if (Reason == DLL_PROCESS_DETACH && Reserved == nullptr) FinalizeUnits();
-  return TRUE;
-}
+VD_LIBRARY_DLLMAIN

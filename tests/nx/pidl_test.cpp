@@ -159,6 +159,29 @@ TEST(PidlBounded, SizeWithinALimitAndWellFormedCidaOfRealLists) {
   }
 }
 
+// The walk of a block is paid for by its bytes: slots sharing one long list, or items that would
+// each carry a long folder list along, are refused instead of read once per slot.
+TEST(PidlBounded, BlocksWhoseListsOutgrowThemAreRefused) {
+  Bytes item(32000 + 2);
+  item[0] = 32000 & 0xFF;
+  item[1] = 32000 >> 8;
+  const UINT count = 8189, table = UINT(sizeof(UINT) * (count + 2));
+  Bytes shared(table);  // then one list for every slot
+  std::memcpy(shared.data(), &count, sizeof count);
+  for (UINT slot = 0; slot <= count; ++slot) std::memcpy(shared.data() + sizeof(UINT) * (slot + 1), &table, sizeof table);
+  shared.insert(shared.end(), item.begin(), item.end());
+  std::vector<Bytes> lists(count + 1, Bytes{0, 0});
+  lists[0] = item;
+  Bytes longFolder = MakeCida(lists);
+  lists[0] = MakeList({"folder"});
+  Bytes many = MakeCida(lists);  // the same count with a short folder is fine
+  for (const Bytes* b : {&shared, &longFolder, &many}) {
+    Guarded block(*b);
+    TNxCidaView v;
+    EXPECT_EQ(v.Parse(block.at(), b->size()), b == &many) << b->size();
+  }
+}
+
 TEST(PidlBounded, MalformedAndRandomCidaBlocksNeverReadOutside) {
   Bytes good = MakeCida({MakeList({"f"}), MakeList({"i"})});
   auto with = [&](size_t at, UINT v) {

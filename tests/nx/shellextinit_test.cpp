@@ -266,6 +266,25 @@ TEST_F(NxShellObject, IdListArraysGiveAbsoluteListsAndPathsAndReplaceTheEarlierS
   EXPECT_EQ(Ext->ItemPIDLCount(), 0);
 }
 
+// 64 KB whose 8,190 slots all point at one list of 32 KB: read per slot, it would be 256 MB.
+Bytes SharedListCida() {
+  const UINT Count = 8189, List = sizeof(UINT) * (Count + 2);
+  Bytes B(List + 32000 + 2);
+  std::memcpy(B.data(), &Count, sizeof Count);
+  for (UINT Slot = 0; Slot <= Count; ++Slot) std::memcpy(B.data() + sizeof(UINT) * (Slot + 1), &List, sizeof List);
+  B[List] = 32000 & 0xFF;
+  B[List + 1] = 32000 >> 8;
+  return B;
+}
+
+// A folder list of 32 KB and 8,189 empty items: each item joined to the folder makes 256 MB.
+Bytes LongFolderCida() {
+  Bytes Folder(32000 + 2);
+  Folder[0] = 32000 & 0xFF;
+  Folder[1] = 32000 >> 8;
+  return MakeCida(Folder, std::vector<Bytes>(8189, Bytes{0, 0}));
+}
+
 TEST_F(NxShellObject, MalformedIdListArraysFailWithoutReadingAnything) {
   TTempFolder Folder("nxbad", {"one.vds"});
   TShellList Parent(Folder.Path), One(Folder.File(0));
@@ -282,6 +301,8 @@ TEST_F(NxShellObject, MalformedIdListArraysFailWithoutReadingAnything) {
       WithUint(sizeof(UINT) * 2, 4),                    // an offset inside the table
       Bytes(Good.begin(), Good.end() - 1),              // the last list's terminator cut off
       Bytes{1, 0},                                      // shorter than a count
+      SharedListCida(),                                 // every slot at one long list
+      LongFolderCida(),                                 // joined lists far beyond the block
   };
   TOwned<TNxShellExtInit> Ext;
   for (size_t I = 0; I < Bad.size(); ++I) {

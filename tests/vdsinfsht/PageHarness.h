@@ -66,8 +66,9 @@ struct PageView {
 
 class ScriptSheet {
 public:
-  // Initialize with the files as a drop list, AddPages, then a modeless sheet of the pages.
-  ScriptSheet(ScriptInfoServer& Server, const std::vector<std::string>& Files) {
+  // Initialize with the files as a drop list, AddPages, then a modeless sheet of the pages; its
+  // messages are handled for PumpMs (also when it closes).
+  ScriptSheet(ScriptInfoServer& Server, const std::vector<std::string>& Files, DWORD PumpMs = 100) : pumpMs_(PumpMs) {
     TComPtr<IClassFactory> factory;
     if (FAILED(Server.GetClassObject(kScriptInfoClsid, IID_IClassFactory, factory.ReceiveVoid()))) return;
     TComPtr<IShellExtInit> init;
@@ -87,7 +88,7 @@ public:
     header.nPages = static_cast<UINT>(pages_.size());
     header.phpage = pages_.data();
     Sheet = reinterpret_cast<HWND>(PropertySheetA(&header));
-    Pump();
+    Pump(pumpMs_);
   }
   ~ScriptSheet() { Close(); }
   ScriptSheet(const ScriptSheet&) = delete;
@@ -96,7 +97,7 @@ public:
   void Close() {
     if (Sheet) DestroyWindow(Sheet);
     Sheet = nullptr;
-    Pump();
+    Pump(pumpMs_);
   }
   int PageCount() const { return static_cast<int>(pages_.size()); }
   HWND Page() const { return PageOf(Sheet); }
@@ -200,6 +201,7 @@ private:
     return TRUE;
   }
   std::vector<HPROPSHEETPAGE> pages_;
+  DWORD pumpMs_;
 };
 
 // COM on this thread for the life of the object (apartment, as the shell's UI threads).

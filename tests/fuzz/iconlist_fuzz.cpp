@@ -1,7 +1,4 @@
-// Fuzz target for the "Icons" parsers, built natively (no Windows needed):
-//   clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -I. \
-//     tests/nx/fuzz/iconlist_format_fuzz.cpp nx/NxIconListFormat.cpp -o iconlist_format_fuzz
-//   ./iconlist_format_fuzz -max_len=8192
+// Fuzz target for the "Icons" parsers (both forms; tools/fuzz.sh iconlist).
 // The first byte picks the icon size the strips must fit; the rest is the data. Whatever the
 // strip reader accepts must write back to bytes that read as the same strips.
 #include <cstdint>
