@@ -9,7 +9,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out="$root/build/fuzz"
-targets=(iconlist sfpack formparser formreader cida richtext textparsers)
+targets=(iconlist sfpack formparser formreader cida richtext textparsers macrotext jpeg)
 
 [ $# -ge 1 ] || { sed -n '2,8p' "$0" >&2; exit 2; }
 what=$1; seconds=${2:-20}

@@ -11,7 +11,8 @@ packages=(cmake ninja-build googletest
           python3   # the demo turns its screenshot into a PNG (tools/bmp2png.py)
           fp-compiler   # the wizard's generated Pascal units are compiled by a test
           dpkg-dev  # apt-get source unpacks the JPEG library's source package with dpkg-source
-          clang libclang-rt-14-dev)  # the fuzz targets: clang with its libFuzzer and sanitizer runtimes
+          clang libclang-rt-14-dev   # the fuzz targets: clang with its libFuzzer and sanitizer runtimes
+          libjpeg62-turbo-dev)       # ... and the JPEG target's native libjpeg
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

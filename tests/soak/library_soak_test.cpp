@@ -36,6 +36,8 @@ void Exercise(HMODULE Library, const TempTree& Scratch) {
   if (auto FolderCheck = reinterpret_cast<TFolderCheck>(GetProcAddress(Library, "isFolderClean")))
     FolderCheck(Scratch.Root().c_str());
   if (auto Cursor = reinterpret_cast<TCursor>(GetProcAddress(Library, "lxProbeLibraryCursor"))) Cursor(-20);
+  using TInitExperts = void(WINAPI*)();
+  if (auto InitExperts = reinterpret_cast<TInitExperts>(GetProcAddress(Library, "InitExperts"))) InitExperts();
   if (auto ScriptInfo = reinterpret_cast<TVDGetScriptInfo>(GetProcAddress(Library, "VDGetScriptInfo"))) {
     static const std::string Script = Scratch.File("soak.vds", "@Author=A\r\n@Codes=24,7\r\n");
     TScriptInfoRequest Request{};
@@ -46,16 +48,33 @@ void Exercise(HMODULE Library, const TempTree& Scratch) {
   }
 }
 
+// The stand-in IDE's package, loaded once like the IDE has it: the plug-ins import it, and a
+// plug-in is freed through it so that its editor registrations go with it.
+HMODULE IdeDesign() {
+  static HMODULE Module = LoadLibraryA(WindowsPathOfUnix(IDE_DESIGN_DLL).c_str());
+  return Module;
+}
+
+#ifdef _WIN64
+constexpr char kUnloadLibraryExport[] = "IdeUnloadLibrary";
+#else
+constexpr char kUnloadLibraryExport[] = "IdeUnloadLibrary@4";  // stdcall, decorated
+#endif
+
 void Cycle(const std::string& Path, const TempTree& Scratch) {
   HMODULE Library = LoadLibraryA(Path.c_str());
   ASSERT_NE(Library, nullptr) << Path;
   Exercise(Library, Scratch);
-  ASSERT_TRUE(FreeLibrary(Library));
+  using TUnloadLibrary = BOOL(__stdcall*)(HMODULE);
+  auto Unload = reinterpret_cast<TUnloadLibrary>(GetProcAddress(IdeDesign(), kUnloadLibraryExport));
+  const bool Plugin = GetProcAddress(Library, "InitExperts") != nullptr;
+  ASSERT_TRUE(Plugin ? Unload && Unload(Library) : FreeLibrary(Library));
   ASSERT_EQ(GetModuleHandleA(Path.c_str()), nullptr) << "still loaded: " << Path;
 }
 
 TEST(LibrarySoak, LoadRunAndFreeLeavesNothingBehind) {
   ASSERT_FALSE(g_Libraries.empty()) << "no libraries on the command line";
+  ASSERT_NE(IdeDesign(), nullptr);
   TempTree Scratch;
   for (const std::string& Path : g_Libraries) {
     for (int I = 0; I < kWarmUp; ++I) ASSERT_NO_FATAL_FAILURE(Cycle(Path, Scratch));

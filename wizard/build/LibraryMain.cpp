@@ -1,12 +1,8 @@
 // The library entry of the three plug-in builds: TRUE for every reason, nothing done at load. The
 // wizard's units start in InitExperts and shut down - freeing the holders, which takes their
 // experts out of the IDE - when the library is unloaded; never at process exit (Reserved is then
-// non-nil), when the IDE's core package may be gone already.
-#include <windows.h>
+// non-nil), when the IDE's core package may be gone already. The IDE loads and frees plug-ins
+// over a session, so the unload also releases the runtime's leftovers (ModuleRuntime).
+#include "classlib/ModuleRuntime.h"
 
-#include "classlib/UnitInit.h"
-
-extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD Reason, LPVOID Reserved) {
-  if (Reason == DLL_PROCESS_DETACH && Reserved == nullptr) FinalizeUnits();
-  return TRUE;
-}
+VD_LIBRARY_DLLMAIN

@@ -189,6 +189,20 @@ inline DWORD CharLowerBuffA(LPSTR S, DWORD N) {
   return N;
 }
 inline BOOL IsDBCSLeadByte(BYTE) { return FALSE; }
+// Code page conversions as Latin-1: one character per byte both ways.
+#define CP_ACP 0
+inline int MultiByteToWideChar(UINT, DWORD, LPCSTR S, int N, LPWSTR Out, int OutSize) {
+  if (!Out) return N;
+  if (OutSize < N) return 0;
+  for (int I = 0; I < N; ++I) Out[I] = static_cast<unsigned char>(S[I]);
+  return N;
+}
+inline int WideCharToMultiByte(UINT, DWORD, LPCWSTR S, int N, LPSTR Out, int OutSize, LPCSTR, BOOL*) {
+  if (!Out) return N;
+  if (OutSize < N) return 0;
+  for (int I = 0; I < N; ++I) Out[I] = S[I] < 256 ? static_cast<char>(S[I]) : '?';
+  return N;
+}
 inline BOOL IsDBCSLeadByteEx(UINT, BYTE) { return FALSE; }
 inline int CompareStringA(LCID, DWORD Flags, LPCSTR A, int LenA, LPCSTR B, int LenB) {
   const size_t NA = LenA < 0 ? std::strlen(A) : static_cast<size_t>(LenA);

@@ -1,7 +1,4 @@
-// Fuzz target for the template syntax, built natively (no Windows needed):
-//   clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -I. \
-//     tests/wizard/fuzz/macrotext_fuzz.cpp wizard/CB_MacroTextCore.cpp -o macrotext_fuzz
-//   ./macrotext_fuzz -max_len=4096
+// Fuzz target for the template syntax (tools/fuzz.sh macrotext).
 // Parameters expand to their own name in brackets, the flags F and G are set. Every ~ or | of the
 // output must come from an escape (~~, ||) of the input; the scan must name only text of the input.
 #include <cstdint>

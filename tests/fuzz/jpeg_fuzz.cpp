@@ -1,5 +1,5 @@
-// Fuzz target for the JPEG core, built natively (no Windows needed; see docs/lx.md for the
-// command). The first byte picks the decoding options; the rest is the file. Whatever decodes
+// Fuzz target for the JPEG core, built natively against the system's libjpeg (tools/fuzz.sh jpeg).
+// The first byte picks the decoding options; the rest is the file. Whatever decodes
 // must fill exactly the frame it announced, and must encode again.
 #include <cstdint>
 #include <cstdlib>
