@@ -124,6 +124,8 @@ int GetPropSheetIcon(const std::string& Value) {
   return TryStrToInt(Value.substr(Comma + 1), Index) ? Index : -1;
 }
 
+std::string GetComposedName(const std::string& Caption, int IconIndex) { return Caption + "," + IntToStr(IconIndex); }
+
 // ---- TnxCustomExtraPropPage ------------------------------------------------------------------------------
 
 VD_DEFINE_CLASS(TnxCustomExtraPropPage) {}
