@@ -104,7 +104,7 @@ TEST_F(DefaultIconDialog, ALoadAskedForMeanwhileStartsOverAndClosingEndsIt) {
   EXPECT_EQ(ItemData(*Form), std::vector<intptr_t>{0}) << "stopped after the first icon";
 }
 
-TEST_F(DefaultIconDialog, BrowsingKeepsTheCurrentDirectoryAndACancelledBrowseStillLoads) {
+TEST_F(DefaultIconDialog, BrowsingKeepsTheCurrentDirectoryEvenWhenItFailsAndACancelledBrowseStillLoads) {
   TempTree Tree;
   const std::string Before = CurrentDirectory();
   Fake.OpenDialogAnswers.push_back([&](TOpenDialog& D) {
@@ -125,6 +125,18 @@ TEST_F(DefaultIconDialog, BrowsingKeepsTheCurrentDirectoryAndACancelledBrowseSti
   Type(Form->edtFileName, kIconFile);
   ClickButton(Form->btnBrowse);  // cancelled
   EXPECT_EQ(Form->lvFileIcons->Items()->Count(), 1);
+
+  // A dialog that fails: the application's report shows it, the directory is back, the dialog works on.
+  Fake.OpenDialogAnswers.push_back([&](TOpenDialog&) -> bool {
+    SetCurrentDirectoryA(Tree.Root().c_str());
+    throw Exception("no dialog today");
+  });
+  ClickButton(Form->btnBrowse);
+  ASSERT_EQ(Fake.Exceptions.size(), 1u);
+  EXPECT_EQ(Fake.Exceptions[0].Message, "no dialog today");
+  EXPECT_EQ(CurrentDirectory(), Before);
+  ClickButton(Form->btnOK);
+  EXPECT_EQ(Form->ModalResult(), mrOk);
 }
 
 class DefaultIconEditor : public ::testing::Test {
