@@ -48,6 +48,16 @@ inline TIdePropertyEditorPtr IdePropertyEditor(const std::string& ComponentClass
   return nullptr;
 }
 
+// What the user does: a row selected with the mouse, text typed into an edit box (EN_CHANGE follows).
+inline void SelectRow(TListView* List, int Index) {
+  LVITEMA State{};
+  State.stateMask = State.state = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageA(List->Handle(), LVM_SETITEMSTATE, static_cast<WPARAM>(Index), reinterpret_cast<LPARAM>(&State));
+}
+inline void Type(TEdit* Edit, const std::string& Text) {
+  SendMessageA(Edit->Handle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Text.c_str()));
+}
+
 inline std::string IdeReport() {
   const char* Message = IdeLastException();
   return Message ? Message : "";

@@ -21,10 +21,6 @@ GUID Guid(const char* Text) {
   return Result;
 }
 
-void Type(TEdit* Edit, const std::string& Text) {
-  SendMessageA(Edit->Handle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Text.c_str()));
-}
-
 TEST(ClsIdEditorForm, OnlyTheBracedRegistryFormEnablesOkAndTheLastGoodOneIsKept) {
   TObjectPtr<TClsIdEditorForm> Form(TClsIdEditorForm::Create(nullptr));
   EXPECT_FALSE(Form->BnOK->Enabled()) << "disabled at start";

@@ -18,16 +18,6 @@ const std::string kIconLibrary = WindowsPathOfUnix(TEST_ICONS_DLL);  // four ico
 const std::string kIconFile = WindowsPathOfUnix(TEST_ICON_FILE);     // one icon
 const std::string kLibraryName = ExtractFileName(kIconLibrary);
 
-void Type(TEdit* Edit, const std::string& Text) {
-  SendMessageA(Edit->Handle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Text.c_str()));
-}
-
-void SelectItem(TListView* List, int Index) {
-  LVITEMA State{};
-  State.stateMask = State.state = LVIS_SELECTED | LVIS_FOCUSED;
-  SendMessageA(List->Handle(), LVM_SETITEMSTATE, static_cast<WPARAM>(Index), reinterpret_cast<LPARAM>(&State));
-}
-
 // The icon index each item carries, in list order.
 std::vector<intptr_t> ItemData(TNxShellFolderDefaultIcon& Form) {
   std::vector<intptr_t> Data;
@@ -162,7 +152,7 @@ TEST_F(DefaultIconEditor, EnterLoadsAndOkStoresTheFileNameWithTheItemsIconIndex)
     EXPECT_EQ(F.ModalResult(), mrNone) << "Enter loaded instead of pressing OK";
     F.lvFileIcons->SetFocus();  // as a click on an icon does (the box, left, loads again)
     F.lvFileIcons->Items()->Delete(0);  // the item that shows icon 3 is now the third
-    SelectItem(F.lvFileIcons, 2);
+    SelectRow(F.lvFileIcons, 2);
     ClickButton(F.btnOK);
   });
   EXPECT_TRUE(FolderEditor->Edit());

@@ -53,12 +53,6 @@ TEST(SheetRows, ARepeatedNameGetsABracketIndexThatNoOtherRowUses) {
 
 // ---- The dialog ---------------------------------------------------------------------------------
 
-void SelectRow(TListView* List, int Index) {
-  LVITEMA State{};
-  State.stateMask = State.state = LVIS_SELECTED | LVIS_FOCUSED;
-  SendMessageA(List->Handle(), LVM_SETITEMSTATE, static_cast<WPARAM>(Index), reinterpret_cast<LPARAM>(&State));
-}
-
 void RightClick(TListView* List) {
   const TPoint P = List->ClientToScreen(Point(20, 30));
   SendMessageA(List->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(List->Handle()), MAKELPARAM(P.x, P.y));

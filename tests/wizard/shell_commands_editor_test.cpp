@@ -13,16 +13,6 @@ namespace {
 
 using TRows = std::vector<TShellCommand>;
 
-void SelectRow(TListView* List, int Index) {
-  LVITEMA State{};
-  State.stateMask = State.state = LVIS_SELECTED | LVIS_FOCUSED;
-  SendMessageA(List->Handle(), LVM_SETITEMSTATE, static_cast<WPARAM>(Index), reinterpret_cast<LPARAM>(&State));
-}
-
-void Type(TEdit* Edit, const std::string& Text) {
-  SendMessageA(Edit->Handle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Text.c_str()));
-}
-
 // A script for the single-verb dialog: the texts typed, then OK (or Cancel).
 std::function<void(TSingleShellCommandEditor&)> Enter(TShellCommand Command, bool Confirm = true) {
   return [Command, Confirm](TSingleShellCommandEditor& F) {
