@@ -29,9 +29,9 @@ TEST(ClsIdEditorForm, OnlyTheBracedRegistryFormEnablesOkAndTheLastGoodOneIsKept)
   EXPECT_EQ(Form->EdGUID->Text(), kClsid);
   EXPECT_TRUE(Form->BnOK->Enabled());
 
-  const std::string Bare = std::string(kClsid).substr(1, 36);
-  for (const std::string& Bad : {Bare, std::string(kClsid).erase(36, 1), std::string(kClsid).replace(5, 1, "G"),
-                                 std::string(kClsid) + " ", std::string("CLSID_Something")}) {
+  for (const char* Bad : {"6A1E2B3C-0D4F-4A5B-9C6D-7E8F90A1B2C3", "{6A1E2B3C-0D4F-4A5B-9C6D-7E8F90A1B2C}",
+                          "{6A1EGB3C-0D4F-4A5B-9C6D-7E8F90A1B2C3}", "{6A1E2B3C-0D4F-4A5B-9C6D-7E8F90A1B2C3} ",
+                          "CLSID_Something"}) {
     Type(Form->EdGUID, Bad);
     EXPECT_FALSE(Form->BnOK->Enabled()) << Bad;
     EXPECT_EQ(GUIDToString(Form->Value()), kClsid) << "kept: " << Bad;
