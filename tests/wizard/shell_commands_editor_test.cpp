@@ -127,12 +127,24 @@ TEST(ShellCommandEditorWindow, ResizingScalesTheColumnsAndMovesTheButtonsWithThe
   EXPECT_EQ(Form->btnOK->Left(), OKLeft + 200);
 }
 
-TEST(ShellCommandEditorWindow, RunsModallyAndCloses) {
+TEST(ShellCommandEditorWindow, BothDialogsRunModallyAndClose) {
   TObjectPtr<TShellCommandEditorWindow> Form(TShellCommandEditorWindow::Create(Application));
   bool WatchdogFired = false;
   TModalResult Result = RunRealModal(
       *Form,
       [](TCustomForm& F) { PostMessageA(static_cast<TShellCommandEditorWindow&>(F).btnOK->Handle(), BM_CLICK, 0, 0); },
+      WatchdogFired);
+  EXPECT_FALSE(WatchdogFired);
+  EXPECT_EQ(Result, mrOk);
+
+  TObjectPtr<TSingleShellCommandEditor> Single(TSingleShellCommandEditor::Create(Form.get()));
+  Result = RunRealModal(
+      *Single,
+      [](TCustomForm& F) {
+        auto& Dialog = static_cast<TSingleShellCommandEditor&>(F);
+        Type(Dialog.eCommandName, "Compile");
+        PostMessageA(Dialog.btnOK->Handle(), BM_CLICK, 0, 0);
+      },
       WatchdogFired);
   EXPECT_FALSE(WatchdogFired);
   EXPECT_EQ(Result, mrOk);
