@@ -1114,7 +1114,8 @@ void TWinControl::SelectNext(TWinControl* CurControl, bool GoForward, bool Check
 
 bool TWinControl::DoDialogKey(WORD Key) {
   if (Key != VK_RETURN && Key != VK_ESCAPE) return false;
-  if (Perform(WM_GETDLGCODE) & DLGC_WANTALLKEYS) return false;
+  // The key goes along (as Windows passes it), so a control may claim Enter and leave Escape.
+  if (Perform(WM_GETDLGCODE, Key) & DLGC_WANTALLKEYS) return false;
   TCustomForm* Form = GetParentForm(this);
   HWND Wnd = FHandle;
   if (!Form || !Form->Perform(CM_DIALOGKEY, Key, 0)) return false;

@@ -81,6 +81,8 @@ public:
   std::string GetCLSID() const { return CLSIDToStr(FCLSID); }
   // Converts first: a malformed text raises and leaves the CLSID as it was.
   virtual void SetCLSID(const std::string& Text);
+  // The 16-byte value itself (a designer that parsed the text already).
+  void SetClassID(const GUID& Value) noexcept { FCLSID = Value; }
   const std::string& Description() const noexcept { return FDescription; }
   virtual void SetDescription(const std::string& Value);
   // The handler's key name under the file type.

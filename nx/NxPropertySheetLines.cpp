@@ -12,3 +12,5 @@ int GetPropSheetIcon(const std::string& Value) {
   int Index = -1;
   return TryStrToInt(Value.substr(Comma + 1), Index) ? Index : -1;
 }
+
+std::string GetComposedName(const std::string& Caption, int IconIndex) { return Caption + "," + IntToStr(IconIndex); }

@@ -11,3 +11,6 @@ std::string GetPropSheetName(const std::string& Value);
 // The icon index of a line's value: the text after the first "," as a number; -1 without a "," or
 // when that text is no number.
 int GetPropSheetIcon(const std::string& Value);
+// The value of a line from its caption and icon index: "Script Info,0". The two parsers read it back
+// as long as the caption holds no ",".
+std::string GetComposedName(const std::string& Caption, int IconIndex);

@@ -8,7 +8,7 @@ packages=(cmake ninja-build googletest
           wine64 xvfb xauth
           fonts-wine  # Wine's own "MS Sans Serif", "Tahoma" and "Marlett", the faces the forms ask for
           locales   # locale sources: the date-time tests compile de_DE, en_GB, ja_JP into the build tree
-          python3   # the demo turns its screenshot into a PNG (tools/bmp2png.py)
+          python3   # the demo turns its screenshot into a PNG (tools/bmp2png.py); the wizard tests draw icons
           fp-compiler   # the wizard's generated Pascal units are compiled by a test
           dpkg-dev  # apt-get source unpacks the JPEG library's source package with dpkg-source
           clang libclang-rt-14-dev   # the fuzz targets: clang with its libFuzzer and sanitizer runtimes

@@ -8,6 +8,10 @@
 #include "wizard/Nx_Expert_NxPermanentModule_NP.h"
 #include "wizard/Nx_Expert_NxPropSheetForm_NP.h"
 #include "wizard/Nx_Expert_NxShellViewForm_NP.h"
+#include "wizard/Nx_DefaultShellFolderIcon.h"
+#include "wizard/Nx_PropertySheetEditor.h"
+#include "wizard/Nx_Property_GUID.h"
+#include "wizard/Nx_ShellCommandEditor.h"
 
 namespace Nx_Experts {
 
@@ -18,7 +22,12 @@ bool g_Initialized = false;
 // The editors' registration procedures, in the order of their rows: property-sheet list, CLSID,
 // icon list, default icon, shell commands, simple tree, shell-view form class, activation verbs,
 // namespace columns.
-void RegisterEditors() {}
+void RegisterEditors() {
+  Nx_PropertySheetEditor_DoRegister();
+  Nx_Property_GUID_DoRegister();
+  Nx_DefaultShellFolderIcon_DoRegister();
+  Nx_ShellCommandEditor_DoRegister();
+}
 
 }  // namespace
 

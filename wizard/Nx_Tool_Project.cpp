@@ -1,9 +1,8 @@
 #include "wizard/Nx_Tool_Project.h"
 
 #include "classlib/ComServ.h"
+#include "classlib/Forms.h"
 #include "ide/ToolIntf.h"
-
-TProjectMessageBox ProjectMessageBox = &MessageBoxA;
 
 namespace {
 
@@ -32,11 +31,9 @@ TComPtr<IIdeProject> ActiveProject(IIdeModuleServices* Modules) {
 TStringList* GetProjectFormClasses() {
   TObjectPtr<TStringList> Classes(new TStringList);
   auto Modules = Query<IIdeModuleServices>(BorlandIDEServices(), IID_IIdeModuleServices);
-  auto Ide = Query<IIdeServices>(BorlandIDEServices(), IID_IIdeServices);
   auto Project = ActiveProject(Modules.Get());
   if (!Project) {
-    ProjectMessageBox(Ide ? Ide->GetParentHandle() : nullptr, "Active project could not found", "Error",
-                      MB_ICONERROR);
+    Application->MessageBox("Active project could not found", "Error", MB_ICONERROR);
     return Classes.release();
   }
   const int32_t Count = Project->GetModuleCount();

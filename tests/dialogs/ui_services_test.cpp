@@ -270,14 +270,15 @@ TEST(DialogKeys, EnterPressesTheDefaultButtonAndEscapeTheCancelButtonUnlessTheCo
   Press(Form->Cancel, VK_RETURN);  // a focused button takes Enter itself
   EXPECT_EQ(Clicks.Names, (std::vector<std::string>{"OK", "Cancel", "Cancel"}));
 
-  // An edit that claims Enter gets it as a key press (and its character), the form no result.
+  // An edit that claims Enter (the key comes with the question) gets it as a key press, the form
+  // no result; Escape, not claimed, still reaches the cancel button.
   struct TClaim {
     TEdit* Edit;
     TWndMethod Inherited;
     int Returns = 0;
     void WndProc(TMessage& M) {
       Inherited(M);
-      if (M.Msg == WM_GETDLGCODE) M.Result |= DLGC_WANTALLKEYS;
+      if (M.Msg == WM_GETDLGCODE && M.WParam == VK_RETURN) M.Result |= DLGC_WANTALLKEYS;
     }
     void KeyPress(TObject*, char& Key) { Returns += Key == '\r'; }
   } Claim{Form->Edit, Form->Edit->WindowProc()};
@@ -287,6 +288,8 @@ TEST(DialogKeys, EnterPressesTheDefaultButtonAndEscapeTheCancelButtonUnlessTheCo
   Press(Form->Edit, VK_RETURN);
   EXPECT_EQ(Claim.Returns, 1);
   EXPECT_EQ(Form->ModalResult(), mrNone);
+  Press(Form->Edit, VK_ESCAPE);
+  EXPECT_EQ(Form->ModalResult(), mrCancel);
   Form->Edit->SetWindowProc(Claim.Inherited);
 }
 

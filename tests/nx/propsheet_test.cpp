@@ -219,6 +219,15 @@ TEST(NxPropSheetLines, NameCaptionAndIconAreCutAtTheFirstBracketAndComma) {
   EXPECT_EQ(GetPropSheetIcon("X,"), -1);
 }
 
+TEST(NxPropSheetLines, TheComposedValueReadsBackThroughBothParsers) {
+  EXPECT_EQ(GetComposedName("Script Info", 0), "Script Info,0");
+  for (int Icon : {-1, 0, 17}) {
+    const std::string Value = GetComposedName("Page = one", Icon);
+    EXPECT_EQ(GetPropSheetName(Value), "Page = one");
+    EXPECT_EQ(GetPropSheetIcon(Value), Icon);
+  }
+}
+
 // ---- AddPages and ReplacePage -------------------------------------------------------------------------------
 
 TEST_F(NxPropSheet, OnePagePerUsableLineInOrderThenTheExtraPages) {

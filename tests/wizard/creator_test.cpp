@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/DialogTestSupport.h"
 #include "tests/wizard/WizardTestSupport.h"
 #include "wizard/CB_Creators_NP.h"
 #include "wizard/Nx_IsBuilder.h"
@@ -141,24 +142,9 @@ TEST(HostDetection, TheCppIdeIsAProgramNamedBcbExe) {
 
 // ---- The active project's form classes -------------------------------------------------------
 
-struct TMessageBoxCall {
-  HWND Owner;
-  std::string Text, Caption;
-  UINT Type;
-};
-std::vector<TMessageBoxCall> g_MessageBoxes;
-int WINAPI RecordMessageBox(HWND Owner, LPCSTR Text, LPCSTR Caption, UINT Type) {
-  g_MessageBoxes.push_back({Owner, Text, Caption, Type});
-  return IDOK;
-}
-
 class ProjectFormClasses : public ::testing::Test {
 protected:
-  void SetUp() override {
-    g_MessageBoxes.clear();
-    ProjectMessageBox = &RecordMessageBox;
-  }
-  void TearDown() override { ProjectMessageBox = &MessageBoxA; }
+  testsupport::TFakeUIServices Fake;  // records the message box
   static std::vector<std::string> Classes() {
     TObjectPtr<TStringList> List(GetProjectFormClasses());
     std::vector<std::string> Lines;
@@ -177,7 +163,7 @@ TEST_F(ProjectFormClasses, OneClassPerModuleWithAFormInTheProjectsOrder) {
   Ide.OpenUnit("Loose.pas");
   Project(Ide, "P", {"Form1", "", "DataModule1"});
   EXPECT_EQ(Classes(), (std::vector<std::string>{"TForm1", "TDataModule1"}));
-  EXPECT_TRUE(g_MessageBoxes.empty());
+  EXPECT_TRUE(Fake.MessageBoxes.empty());
 }
 
 TEST_F(ProjectFormClasses, TheGroupsActiveProjectOrElseTheLastProject) {
@@ -190,20 +176,17 @@ TEST_F(ProjectFormClasses, TheGroupsActiveProjectOrElseTheLastProject) {
   EXPECT_EQ(Classes(), std::vector<std::string>{"TFormA"}) << "the group decides and ends the walk";
 }
 
-TEST_F(ProjectFormClasses, WithoutAProjectTheMainWindowSaysSoAndTheListIsEmpty) {
+TEST_F(ProjectFormClasses, WithoutAProjectAMessageSaysSoAndTheListIsEmpty) {
   {
     ScopedStandInIde Ide;
-    Ide.SetMainWindow(reinterpret_cast<HWND>(0x1234));
     Ide.OpenUnit("Loose.pas");
     EXPECT_TRUE(Classes().empty());
   }
   EXPECT_TRUE(Classes().empty()) << "no IDE services at all";
-  ASSERT_EQ(g_MessageBoxes.size(), 2u);
-  EXPECT_EQ(g_MessageBoxes[0].Owner, reinterpret_cast<HWND>(0x1234));
-  EXPECT_EQ(g_MessageBoxes[0].Text, "Active project could not found");
-  EXPECT_EQ(g_MessageBoxes[0].Caption, "Error");
-  EXPECT_EQ(g_MessageBoxes[0].Type, static_cast<UINT>(MB_ICONERROR));
-  EXPECT_EQ(g_MessageBoxes[1].Owner, nullptr);
+  ASSERT_EQ(Fake.MessageBoxes.size(), 2u);
+  EXPECT_EQ(Fake.MessageBoxes[0].Text, "Active project could not found");
+  EXPECT_EQ(Fake.MessageBoxes[0].Caption, "Error");
+  EXPECT_EQ(Fake.MessageBoxes[0].Flags, static_cast<UINT>(MB_ICONERROR));
 }
 
 }  // namespace

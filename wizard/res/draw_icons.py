@@ -5,8 +5,11 @@ image, two upper-case digits per byte. The data-module, shell-view and property-
 colours (766 bytes), the permanent-module icon 256 colours (2238 bytes).
 
     wizard/res/draw_icons.py            # prints the four C++ constants
+    wizard/res/draw_icons.py --ico DIR  # writes them as DIR/icon0.ico .. icon3.ico (a test's icons)
 """
+import os
 import struct
+import sys
 
 # The 16 standard colours (r, g, b), index = palette entry.
 VGA = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128, 0, 128), (0, 128, 128),
@@ -128,11 +131,17 @@ def cpp_constant(name, data):
 
 
 if __name__ == '__main__':
-    for name, canvas, bits, size in (('kDataModuleIcon', data_module(), 4, 766),
-                                     ('kPermanentModuleIcon', permanent_module(), 8, 2238),
-                                     ('kShellViewFormIcon', shell_view_form(), 4, 766),
-                                     ('kPropSheetFormIcon', property_sheet_form(), 4, 766)):
+    icons = (('kDataModuleIcon', data_module(), 4, 766),
+             ('kPermanentModuleIcon', permanent_module(), 8, 2238),
+             ('kShellViewFormIcon', shell_view_form(), 4, 766),
+             ('kPropSheetFormIcon', property_sheet_form(), 4, 766))
+    folder = sys.argv[2] if len(sys.argv) == 3 and sys.argv[1] == '--ico' else None
+    for number, (name, canvas, bits, size) in enumerate(icons):
         data = icon_file(canvas, bits)
         assert len(data) == size, (name, len(data))
-        print('// %s: %d bytes' % (name, len(data)))
-        print(cpp_constant(name, data))
+        if folder:
+            with open(os.path.join(folder, 'icon%d.ico' % number), 'wb') as out:
+                out.write(data)
+        else:
+            print('// %s: %d bytes' % (name, len(data)))
+            print(cpp_constant(name, data))
