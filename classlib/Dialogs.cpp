@@ -4,10 +4,28 @@
 
 #include <vector>
 
+#include "classlib/ModuleRuntime.h"
 #include "classlib/TypInfo.h"
 #include "classlib/UIServices.h"
 
 namespace {
+// comdlg32 is bound by name when a dialog is first shown, not imported: a library that never shows
+// one never loads it (Wine's comdlg32 leaves a mutex behind at every unload, and hosts load and
+// free our libraries all day). Once loaded it stays until this module is unloaded.
+HMODULE g_CommonDialogs = nullptr;
+
+FARPROC CommonDialogEntry(const char* Name) {
+  static const HMODULE Library = [] {
+    g_CommonDialogs = LoadLibraryA("comdlg32.dll");
+    if (g_CommonDialogs) AtModuleRelease([] { FreeLibrary(g_CommonDialogs); });
+    return g_CommonDialogs;
+  }();
+  return Library ? GetProcAddress(Library, Name) : nullptr;
+}
+
+using TGetOpenFileName = BOOL(WINAPI*)(LPOPENFILENAMEA);
+using TChooseColor = BOOL(WINAPI*)(LPCHOOSECOLORA);
+
 // Form resources create these by class name. Registering only records the classes.
 struct TDialogsRegistration {
   TDialogsRegistration() { RegisterClasses({ClassOf<TOpenDialog>(), ClassOf<TColorDialog>()}); }
@@ -42,7 +60,8 @@ bool TOpenDialog::RunSystemDialog() {
   Info.lpstrTitle = FTitle.empty() ? nullptr : FTitle.c_str();
   Info.lpstrDefExt = FDefaultExt.empty() ? nullptr : FDefaultExt.c_str();
   Info.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING;
-  if (!GetOpenFileNameA(&Info)) return false;
+  auto GetOpenFileName = reinterpret_cast<TGetOpenFileName>(CommonDialogEntry("GetOpenFileNameA"));
+  if (!GetOpenFileName || !GetOpenFileName(&Info)) return false;
   FFileName = Name.data();
   FFilterIndex = static_cast<int>(Info.nFilterIndex);
   return true;
@@ -60,7 +79,8 @@ bool TColorDialog::RunSystemDialog() {
   Info.rgbResult = FColor == clNone || FColor == clDefault ? RGB(0, 0, 0) : ColorToRGB(FColor);
   Info.lpCustColors = FCustomColors;
   Info.Flags = CC_RGBINIT;
-  if (!ChooseColorA(&Info)) return false;
+  auto ChooseColor = reinterpret_cast<TChooseColor>(CommonDialogEntry("ChooseColorA"));
+  if (!ChooseColor || !ChooseColor(&Info)) return false;
   FColor = static_cast<TColor>(Info.rgbResult);
   return true;
 }
