@@ -151,6 +151,39 @@ ScopedGdiObject MakeMaskStrip(const nxicons::TIconStrips& Strips) {
 }
 }  // namespace
 
+HIMAGELIST NxReadImageListStream(TStream& Stream, std::string& Why) {
+  TStreamByteSource Source(Stream);
+  std::vector<uint8_t> Bytes;
+  nxicons::TImageListHeader Header;
+  if (!nxicons::ReadImageListStream(Source, Bytes, Header, Why)) return nullptr;
+  // Only checked bytes reach the common controls.
+  TMemoryStream Checked;
+  Checked.WriteBuffer(Bytes.data(), static_cast<int32_t>(Bytes.size()));
+  Checked.SetPosition(0);
+  TStreamAdapterPtr Adapter(TStreamAdapter::New(Checked));
+  ScopedImageList List(ImageList_Read(Adapter.get()));
+  int W = 0, H = 0;
+  if (!List || !ImageList_GetIconSize(List.get(), &W, &H) || W != Header.IconWidth || H != Header.IconHeight ||
+      ImageList_GetImageCount(List.get()) != Header.Count) {
+    Why = "the image list could not be read";
+    return nullptr;
+  }
+  return List.release();
+}
+
+void NxShowListIconInTray(TNxTrayIcon& Tray, HIMAGELIST List, int Index, UINT Flags) {
+  Tray.LockUpdates();
+  // The icon shown so far goes once the shell has the new one (it keeps a copy of its own).
+  ScopedIcon Shown(Tray.Icon()->ReleaseHandle());
+  try {
+    Tray.Icon()->SetHandle(ImageList_GetIcon(List, Index, Flags));
+  } catch (...) {
+    Tray.UnlockUpdates();
+    throw;
+  }
+  Tray.UnlockUpdates();
+}
+
 UINT ILDNxToAPI(TNxIconDrawStyle Style) {
   static constexpr UINT kFlags[] = {ILD_BLEND25, ILD_FOCUS, ILD_BLEND50, ILD_SELECTED,
                                     ILD_BLEND,   ILD_MASK,  ILD_NORMAL,  ILD_TRANSPARENT};
@@ -368,18 +401,7 @@ void TNxIconList::Changed() {
 
 void TNxIconList::UpdateIcon() {
   NeedImageList();
-  TNxTrayIcon* Tray = FTrayIcon;
-  if (!Tray) return;
-  Tray->LockUpdates();
-  // The icon shown so far goes once the shell has the new one (it keeps a copy of its own).
-  ScopedIcon Shown(Tray->Icon()->ReleaseHandle());
-  try {
-    Tray->Icon()->SetHandle(ImageList_GetIcon(FImageList, FIconIndex, ILDNxToAPI(FDrawStyle)));
-  } catch (...) {
-    Tray->UnlockUpdates();
-    throw;
-  }
-  Tray->UnlockUpdates();
+  if (FTrayIcon) NxShowListIconInTray(*FTrayIcon, FImageList, FIconIndex, ILDNxToAPI(FDrawStyle));
 }
 
 // ---- "Icons" --------------------------------------------------------------------------------------
@@ -404,20 +426,9 @@ void TNxIconList::LoadFromStream(TStream& Stream) {
   std::string Why;
   switch (nxicons::SniffIconsFormat(Magic, static_cast<size_t>(Got))) {
     case nxicons::TIconsFormat::ImageList: {
-      std::vector<uint8_t> Bytes;
-      nxicons::TImageListHeader Header;
-      if (!nxicons::ReadImageListStream(Source, Bytes, Header, Why)) InvalidData(Why);
-      // Only checked bytes reach the common controls.
-      TMemoryStream Checked;
-      Checked.WriteBuffer(Bytes.data(), static_cast<int32_t>(Bytes.size()));
-      Checked.SetPosition(0);
-      TStreamAdapterPtr Adapter(TStreamAdapter::New(Checked));
-      ScopedImageList List(ImageList_Read(Adapter.get()));
-      int W = 0, H = 0;
-      if (!List || !ImageList_GetIconSize(List.get(), &W, &H) || W != Header.IconWidth || H != Header.IconHeight ||
-          ImageList_GetImageCount(List.get()) != Header.Count)
-        InvalidData("the image list could not be read");
-      AdoptImageList(List.release());
+      HIMAGELIST List = NxReadImageListStream(Stream, Why);
+      if (!List) InvalidData(Why);
+      AdoptImageList(List);
       return;
     }
     case nxicons::TIconsFormat::Bitmaps: {

@@ -27,6 +27,14 @@ UINT ILDNxToAPI(TNxIconDrawStyle Style);
 
 using TNxIconListChange = TNotifyEvent;
 
+// The image-list stream at the stream's position, checked before the common controls read it: a
+// new list (the caller's), or nil with the reason in Why. The stream is then left somewhere inside
+// the data.
+HIMAGELIST NxReadImageListStream(TStream& Stream, std::string& Why);
+// Shows icon Index of List (taken with Flags) in Tray with one modify; the icon the tray showed
+// before is destroyed once the shell has the new one.
+void NxShowListIconInTray(TNxTrayIcon& Tray, HIMAGELIST List, int Index, UINT Flags);
+
 // The text of Assign from anything but an icon list.
 inline constexpr const char* SNxNotAnIconList = "The source object is not a TNxIconList";
 

@@ -8,6 +8,11 @@
 #include "wizard/Nx_Expert_NxPermanentModule_NP.h"
 #include "wizard/Nx_Expert_NxPropSheetForm_NP.h"
 #include "wizard/Nx_Expert_NxShellViewForm_NP.h"
+#include "wizard/Nx_ActivationVerbs.h"
+#include "wizard/Nx_IconListEditor.h"
+#include "wizard/Nx_NamespaceColumnsPropEditor.h"
+#include "wizard/Nx_ShellViewFormPropEdit.h"
+#include "wizard/Nx_SimpleTreeComponentEditor.h"
 
 namespace Nx_Experts {
 
@@ -18,7 +23,13 @@ bool g_Initialized = false;
 // The editors' registration procedures, in the order of their rows: property-sheet list, CLSID,
 // icon list, default icon, shell commands, simple tree, shell-view form class, activation verbs,
 // namespace columns.
-void RegisterEditors() {}
+void RegisterEditors() {
+  Nx_IconListEditor_DoRegister();
+  Nx_SimpleTreeComponentEditor_DoRegister();
+  Nx_ShellViewFormPropEdit_DoRegister();
+  Nx_ActivationVerbs_DoRegister();
+  Nx_NamespaceColumnsPropEditor_DoRegister();
+}
 
 }  // namespace
 

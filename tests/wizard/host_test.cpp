@@ -37,28 +37,48 @@ private:
 
 std::string Plugin(const char* UnixPath) { return "--plugin \"" + WindowsPathOfUnix(UnixPath) + "\""; }
 
-const std::vector<std::string> kExpertLines{
+const std::vector<std::string> kExperts{
     "expert\tNxAboutExpert\tstyle=0\tstate=1\tpage=New\tmenu=About &Nacre+",
     "expert\tShellExtension Module\tstyle=1\tstate=0\tpage=Shell Extensions\tmenu=",
     "expert\tShellExtension Permanent Module\tstyle=1\tstate=0\tpage=Shell Extensions\tmenu=",
     "expert\tShellExtension ShellView Form\tstyle=1\tstate=0\tpage=Shell Extensions\tmenu=",
-    "expert\tPropetySheet Form \tstyle=1\tstate=0\tpage=Shell Extensions\tmenu=",
-    "unloaded\texperts=0"};
+    "expert\tPropetySheet Form \tstyle=1\tstate=0\tpage=Shell Extensions\tmenu="};
 
-TEST(IdeHost, ListsTheFiveExpertsOfEachBuildAndTakesThemBackAtUnload) {
+// The editor registrations, in the order of the plug-in's table.
+const std::vector<std::string> kEditorRows{
+    "component\tTNxIconList\tTNxIconListEditor",
+    "component\tTNxSimpleTreeProvider\tTNxSimpleTreeProviderEditor",
+    "property\tstring\tTNxFormShellView\tShellViewFormClass\tTNxShellViewFormPropEdit",
+    "property\tTStrings\tTNxFileFolder\tActivationVerbs\tTNxActivationVerbsProperty",
+    "property\tinteger\tTNxNamespaceDetails\tDefSortingColumn\tTNxNamespaceColumnsList",
+    "property\tinteger\tTNxNamespaceDetails\tDefDisplayColumn\tTNxNamespaceColumnsList",
+    "property\tinteger\tTNxNamespaceCommonColumns\tColumnName\tTNxNamespaceCommonColumnsList",
+    "property\tinteger\tTNxNamespaceCommonColumns\tColumnSize\tTNxNamespaceCommonColumnsList",
+    "property\tinteger\tTNxNamespaceCommonColumns\tColumnType\tTNxNamespaceCommonColumnsList",
+    "property\tinteger\tTNxNamespaceCommonColumns\tColumnModified\tTNxNamespaceCommonColumnsList",
+    "property\tinteger\tTNxNamespaceCommonColumns\tColumnAttributes\tTNxNamespaceCommonColumnsList"};
+
+std::vector<std::string> Listing(bool WithExperts) {
+  std::vector<std::string> Lines = WithExperts ? kExperts : std::vector<std::string>{};
+  Lines.insert(Lines.end(), kEditorRows.begin(), kEditorRows.end());
+  Lines.push_back("unloaded\texperts=0");
+  return Lines;
+}
+
+TEST(IdeHost, ListsTheFiveExpertsAndTheEditorRowsOfEachBuildAndTakesThemBackAtUnload) {
   THostFolder Host("ide-host.exe");
   for (const char* Dll : {PLUGIN_D7, PLUGIN_D6, PLUGIN_C6}) {
     const TProgramRun Run = Host.Run(Plugin(Dll) + " --list");
     EXPECT_EQ(Run.ExitCode, 0u) << Dll;
-    EXPECT_EQ(Run.Lines, kExpertLines) << Dll;
+    EXPECT_EQ(Run.Lines, Listing(true)) << Dll;
   }
 }
 
-TEST(IdeHost, AnIdeWithoutTheCorePackageListsNoExperts) {
+TEST(IdeHost, AnIdeWithoutTheCorePackageListsNoExpertsButEveryEditorRow) {
   THostFolder Host("ide-host.exe", false);
   const TProgramRun Run = Host.Run(Plugin(PLUGIN_D7) + " --list");
   EXPECT_EQ(Run.ExitCode, 0u);
-  EXPECT_EQ(Run.Lines, std::vector<std::string>{"unloaded\texperts=0"});
+  EXPECT_EQ(Run.Lines, Listing(false));
 }
 
 // A project folder that holds Unit1.<ext> and Unit2.dfm.
