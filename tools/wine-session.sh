@@ -36,12 +36,14 @@ prepare_prefix() {
   local reg="$WINEPREFIX/drives.reg"
   printf 'REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Wine\\Drives]\r\n"z:"="network"\r\n"d:"="cdrom"\r\n"e:"="cdrom"\r\n"m:"="floppy"\r\n' > "$reg"
   "$WINE" regedit /S "$reg" >/dev/null 2>&1 </dev/null
-  # The lx tests with windows of their own: Wine draws these programs' captions itself (no window
-  # manager under Xvfb) and does not wait two seconds for one whenever a captioned window goes.
+  # The lx and wizard-editor tests with windows of their own: Wine draws these programs' captions
+  # itself (no window manager under Xvfb) and does not wait two seconds for one whenever a captioned
+  # window goes.
   local lxreg="$WINEPREFIX/lx-windows.reg"
   printf 'REGEDIT4\r\n' > "$lxreg"
   for exe in lx_captionbutton_test.exe lx_formhelp_test.exe lx_labels_test.exe lx_decor_test.exe \
-             lx_decor_demo.exe; do
+             lx_decor_demo.exe wizard_iconlist_editor_test.exe wizard_simpletree_editor_test.exe \
+             wizard_shellview_editors_test.exe wizard_editor_pictures.exe; do
     printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\%s\\X11 Driver]\r\n"Decorated"="N"\r\n"Managed"="N"\r\n' "$exe" >> "$lxreg"
   done
   "$WINE" regedit /S "$lxreg" >/dev/null 2>&1 </dev/null
