@@ -191,4 +191,28 @@ touch "$prefix_c/Work/Cpp/Unit1.cpp" "$prefix_c/Work/Cpp/Unit2.dfm"
 generate bcb.exe expNcXv2C6.dll Cpp "PropetySheet Form " NxShellPropSheetForm Unit3.cpp Unit3.h
 note "each generated file is byte for byte the expected unit (CR LF line ends, trailing lines included)"
 
+say "The plug-in's editors: the C++ build, loaded by the C++ IDE, lists its experts and its editor rows"
+note "bcb.exe --plugin C:\\IDE\\Plugins\\expNcXv2C6.dll --list"
+listing=$(run "$ide/bcb.exe" --plugin 'C:\IDE\Plugins\expNcXv2C6.dll' --list | tr -d '\r') \
+  || fail "bcb.exe --list exited with $?"
+sed 's/^/     /' <<<"$listing"
+[ "$(grep -c $'^expert\t' <<<"$listing")" -eq 5 ] || fail "the core package should have received five experts"
+# The registration table's rows, in its order.
+expected_rows=$'component\tTNxIconList\tTNxIconListEditor
+component\tTNxSimpleTreeProvider\tTNxSimpleTreeProviderEditor
+property\tstring\tTNxFormShellView\tShellViewFormClass\tTNxShellViewFormPropEdit
+property\tTStrings\tTNxFileFolder\tActivationVerbs\tTNxActivationVerbsProperty
+property\tinteger\tTNxNamespaceDetails\tDefSortingColumn\tTNxNamespaceColumnsList
+property\tinteger\tTNxNamespaceDetails\tDefDisplayColumn\tTNxNamespaceColumnsList
+property\tinteger\tTNxNamespaceCommonColumns\tColumnName\tTNxNamespaceCommonColumnsList
+property\tinteger\tTNxNamespaceCommonColumns\tColumnSize\tTNxNamespaceCommonColumnsList
+property\tinteger\tTNxNamespaceCommonColumns\tColumnType\tTNxNamespaceCommonColumnsList
+property\tinteger\tTNxNamespaceCommonColumns\tColumnModified\tTNxNamespaceCommonColumnsList
+property\tinteger\tTNxNamespaceCommonColumns\tColumnAttributes\tTNxNamespaceCommonColumnsList'
+[ "$(grep -E $'^(property|component)\t' <<<"$listing")" = "$expected_rows" ] \
+  || fail "the editor rows are not the registration table's, in its order"
+note "$(grep -cE $'^(property|component)\t' <<<"$listing") editor rows, in the order of the registration table; the"
+note "dialogs of the icon-list, simple-tree and activation-verb editors are pictured in docs/wizard.md"
+grep -qx $'unloaded\texperts=0' <<<"$listing" || fail "unloading the plug-in should take every expert back"
+
 say "Demo finished: every step showed what it should"
