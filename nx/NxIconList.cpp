@@ -24,10 +24,6 @@ constexpr IID kIID_IImageList = {0x46EB5926, 0x582E, 0x4017, {0x9F, 0xDF, 0xE8, 
 constexpr int kShellLargeIcons = 0;       // SHIL_LARGE
 constexpr int kShellExtraLargeIcons = 2;  // SHIL_EXTRALARGE
 
-struct IconTraits {
-  static HICON Invalid() noexcept { return nullptr; }
-  static void Close(HICON H) noexcept { DestroyIcon(H); }
-};
 struct GdiTraits {
   static HGDIOBJ Invalid() noexcept { return nullptr; }
   static void Close(HGDIOBJ H) noexcept { DeleteObject(H); }
@@ -40,7 +36,6 @@ struct ImageListTraits {
   static HIMAGELIST Invalid() noexcept { return nullptr; }
   static void Close(HIMAGELIST H) noexcept { ImageList_Destroy(H); }
 };
-using ScopedIcon = ScopedHandle<HICON, IconTraits>;
 using ScopedGdiObject = ScopedHandle<HGDIOBJ, GdiTraits>;
 using ScopedDC = ScopedHandle<HDC, DCTraits>;
 using ScopedImageList = ScopedHandle<HIMAGELIST, ImageListTraits>;
@@ -169,6 +164,17 @@ HIMAGELIST NxReadImageListStream(TStream& Stream, std::string& Why) {
     return nullptr;
   }
   return List.release();
+}
+
+bool NxSameIconData(int Count, int OtherCount, const std::function<void(TStream&)>& Write,
+                    const std::function<void(TStream&)>& WriteOther) {
+  if (Count != OtherCount) return false;
+  if (Count == 0) return true;
+  TMemoryStream Mine, Theirs;
+  Write(Mine);
+  WriteOther(Theirs);
+  return Mine.Size() == Theirs.Size() &&
+         std::memcmp(Mine.Memory(), Theirs.Memory(), static_cast<size_t>(Mine.Size())) == 0;
 }
 
 void NxShowListIconInTray(TNxTrayIcon& Tray, HIMAGELIST List, int Index, UINT Flags) {
@@ -489,14 +495,9 @@ void TNxIconList::WriteData(TStream& Stream) {
 bool TNxIconList::Equal(TNxIconList* Other) {
   if (!Other) return false;
   if (Other == this) return true;
-  const int Count = GetIconCount();
-  if (Count != Other->GetIconCount()) return false;
-  if (Count == 0) return true;
-  TMemoryStream Mine, Theirs;
-  WriteData(Mine);
-  Other->WriteData(Theirs);
-  return Mine.Size() == Theirs.Size() &&
-         std::memcmp(Mine.Memory(), Theirs.Memory(), static_cast<size_t>(Mine.Size())) == 0;
+  return NxSameIconData(
+      GetIconCount(), Other->GetIconCount(), [this](TStream& S) { WriteData(S); },
+      [Other](TStream& S) { Other->WriteData(S); });
 }
 
 bool TNxIconList::ShouldWriteIcons(TPersistent* Ancestor) {

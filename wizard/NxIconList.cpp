@@ -2,8 +2,6 @@
 
 #include <shellapi.h>
 
-#include <cstring>
-
 #include "classlib/ImgList.h"
 #include "classlib/ScopedHandles.h"
 #include "classlib/StreamAdapter.h"
@@ -15,12 +13,6 @@
 namespace nx21 {
 
 namespace {
-
-struct IconTraits {
-  static HICON Invalid() noexcept { return nullptr; }
-  static void Close(HICON H) noexcept { DestroyIcon(H); }
-};
-using ScopedIcon = ScopedHandle<HICON, IconTraits>;
 
 // Whether the list's icon size can be read, and what it is.
 bool ListIconSize(HIMAGELIST List, int& Width, int& Height) {
@@ -308,14 +300,9 @@ void TNxIconList::WriteData(TStream& Stream) {
 bool TNxIconList::Equal(TNxIconList* Other) {
   if (!Other) return false;
   if (Other == this) return true;
-  const int Count = GetIconCount();
-  if (Count != Other->GetIconCount()) return false;
-  if (Count == 0) return true;
-  TMemoryStream Mine, Theirs;
-  WriteData(Mine);
-  Other->WriteData(Theirs);
-  return Mine.Size() == Theirs.Size() &&
-         std::memcmp(Mine.Memory(), Theirs.Memory(), static_cast<size_t>(Mine.Size())) == 0;
+  return NxSameIconData(
+      GetIconCount(), Other->GetIconCount(), [this](TStream& S) { WriteData(S); },
+      [Other](TStream& S) { Other->WriteData(S); });
 }
 
 bool TNxIconList::ShouldWriteIcons(TPersistent* Ancestor) {

@@ -9,20 +9,17 @@
 #include <string>
 
 #include "tests/controls/ControlsTestSupport.h"
+#include "tests/support/WindowPicture.h"
 #include "wizard/Nx_ActivationVerbs.h"
 #include "wizard/Nx_IconListEditor.h"
 #include "wizard/Nx_SimpleTreeComponentEditor.h"
 
 namespace {
 
-struct TFreeComponent {
-  void operator()(TComponent* C) const { C->Free(); }
-};
-template <class T> using TOwned = std::unique_ptr<T, TFreeComponent>;
 
 // Icons Indexes of shell32.dll at 16 by 16.
-TOwned<nx21::TNxIconList> ShellIcons(std::initializer_list<int> Indexes) {
-  TOwned<nx21::TNxIconList> List(nx21::TNxIconList::Create(nullptr));
+TObjectPtr<nx21::TNxIconList> ShellIcons(std::initializer_list<int> Indexes) {
+  TObjectPtr<nx21::TNxIconList> List(nx21::TNxIconList::Create(nullptr));
   for (int Index : Indexes) {
     HICON Small = nullptr;
     if (ExtractIconExA("shell32.dll", Index, nullptr, &Small, 1) == 1 && Small) {
@@ -38,21 +35,9 @@ bool Picture(TForm* Form, const std::string& File) {
   Form->Show();
   testsupport::PumpFor(300);
   UpdateWindow(Form->Handle());
-  RECT R;
-  GetWindowRect(Form->Handle(), &R);
-  TObjectPtr<TBitmap> Shot(TBitmap::Create());
-  Shot->SetPixelFormat(pf24bit);
-  Shot->SetSize(R.right - R.left, R.bottom - R.top);
-  HDC Screen = GetDC(nullptr);
-  BitBlt(Shot->Canvas()->Handle(), 0, 0, Shot->Width(), Shot->Height(), Screen, R.left, R.top, SRCCOPY);
-  ReleaseDC(nullptr, Screen);
+  const bool Saved = SaveWindowPicture(Form->Handle(), File);
   Form->Hide();
-  try {
-    Shot->SaveToFile(File);
-    return true;
-  } catch (...) {
-    return false;
-  }
+  return Saved;
 }
 
 // Folder, open folder, document, globe, heart (Wine's shell32.dll).
@@ -68,7 +53,7 @@ bool IconListPicture(const std::string& File) {
 }
 
 bool SimpleTreePicture(const std::string& File) {
-  TOwned<TNxSimpleTreeProvider> Provider(TNxSimpleTreeProvider::Create(nullptr));
+  TObjectPtr<TNxSimpleTreeProvider> Provider(TNxSimpleTreeProvider::Create(nullptr));
   auto Icons = ShellIcons(kSampleIcons);
   Provider->SetSmallIcons(Icons.get());
   auto Add = [](TNxSimpleTreeDataGrain* Parent, const wchar_t* Caption, int Kind, const char* Lines) {
@@ -97,7 +82,7 @@ bool SimpleTreePicture(const std::string& File) {
 }
 
 bool ActivationVerbsPicture(const std::string& File) {
-  TOwned<TNxFileClasses> Classes(TNxFileClasses::Create(nullptr));
+  TObjectPtr<TNxFileClasses> Classes(TNxFileClasses::Create(nullptr));
   auto AddClass = [&](const char* Name, const char* Extension) {
     auto* Item = static_cast<TNxFileClassItem*>(Classes->FileClasses()->Add());
     Item->SetFileClassName(Name);
@@ -106,7 +91,7 @@ bool ActivationVerbsPicture(const std::string& File) {
   };
   AddClass("VeldraneScript", "vds")->ShellCommands()->ExtendedCommandNames().Add("Compile");
   AddClass("VeldraneLog", "vdl");
-  TOwned<TNxFileFolder> Folder(TNxFileFolder::Create(nullptr));
+  TObjectPtr<TNxFileFolder> Folder(TNxFileFolder::Create(nullptr));
   Folder->SetFileClasses(Classes.get());
   Folder->ActivationVerbs()->SetText("VeldraneScript|Open=Open\nVeldraneScript|Explore=Explore\n");
 

@@ -17,17 +17,13 @@ using TIconList21 = nx21::TNxIconList;
 
 namespace {
 
-struct TFree {
-  void operator()(TComponent* C) const { C->Free(); }
-};
-template <class T> using TOwned = std::unique_ptr<T, TFree>;
 
 struct TChangeCounter {
   int Count = 0;
   void Changed(TObject*) { ++Count; }
 };
 
-TOwned<TIconList21> NewList() { return TOwned<TIconList21>(TIconList21::Create(nullptr)); }
+TObjectPtr<TIconList21> NewList() { return TObjectPtr<TIconList21>(TIconList21::Create(nullptr)); }
 
 void AddIcons(TIconList21& List, int Count, unsigned Seed = 1) {
   for (int I = 0; I < Count; ++I) {

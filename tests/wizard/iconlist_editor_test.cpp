@@ -16,10 +16,6 @@ using TIconList21 = nx21::TNxIconList;
 
 namespace {
 
-struct TFreeComponent {
-  void operator()(TComponent* C) const { C->Free(); }
-};
-template <class T> using TOwned = std::unique_ptr<T, TFreeComponent>;
 using TScript = std::function<void(TIconListEditorWindow&)>;
 
 class IconListEditor : public ::testing::Test {
@@ -49,7 +45,7 @@ protected:
 
   TFakeUIServices Fake;
   TCountingDesigner Designer;
-  TOwned<TIconList21> List;
+  TObjectPtr<TIconList21> List;
   TempTree Dir;
 };
 
@@ -80,7 +76,7 @@ TEST_F(IconListEditor, TheVerbFollowsTheBaseVerbsAndRefusesOtherComponents) {
   EXPECT_EQ(Editor->GetVerbCount(), 1);
   EXPECT_STREQ(Editor->GetVerb(0), "IconList Editor...");
   EXPECT_STREQ(Editor->GetVerb(1), "");
-  TOwned<TComponent> Other(TComponent::Create(nullptr));
+  TObjectPtr<TComponent> Other(TComponent::Create(nullptr));
   EXPECT_THROW(EditIconList(Other.get()), Exception);
   auto OnOther = MakeComponentEditor("TNxIconList", &Designer, Other.get());
   EXPECT_FALSE(OnOther->ExecuteVerb(0));
@@ -138,7 +134,7 @@ TEST_F(IconListEditor, AddingSelectsAndPreviewsTheIconAndOkWritesTheCopyBackOnce
 }
 
 TEST_F(IconListEditor, TheCopyNeverAnimatesNorTouchesTheTrayIconWhichTheComponentKeeps) {
-  TOwned<TNxTrayIcon> Tray(TNxTrayIcon::Create(nullptr));
+  TObjectPtr<TNxTrayIcon> Tray(TNxTrayIcon::Create(nullptr));
   List->SetDesigning(true);  // as in the form designer
   List->SetTrayIcon(Tray.get());
   List->SetInterval(300);

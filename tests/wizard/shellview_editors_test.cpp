@@ -15,10 +15,6 @@ using namespace testsupport;
 
 namespace {
 
-struct TFreeComponent {
-  void operator()(TComponent* C) const { C->Free(); }
-};
-template <class T> using TOwned = std::unique_ptr<T, TFreeComponent>;
 
 class ShellViewEditors : public ::testing::Test {
 protected:
@@ -49,7 +45,7 @@ TEST_F(ShellViewEditors, TheShellViewFormClassOffersTheProjectsFormClasses) {
   TStandInModule* Project = Ide.OpenProject("Project1.dpr");
   TStandInIde::AddToProject(Project, "Unit1.pas", "Form1");
   TStandInIde::AddToProject(Project, "Unit2.pas", "Form2");
-  TOwned<TNxFormShellView> View(TNxFormShellView::Create(nullptr));
+  TObjectPtr<TNxFormShellView> View(TNxFormShellView::Create(nullptr));
   auto Editor = MakePropertyEditor("TNxFormShellView", "ShellViewFormClass", &Designer, View.get());
   ASSERT_TRUE(Editor);
   EXPECT_TRUE(Editor->GetAttributes() & paValueList);
@@ -81,8 +77,8 @@ protected:
     auto Editor = MakePropertyEditor("TNxFileFolder", "ActivationVerbs", &Designer, Folder.get());
     return Editor && Editor->Edit();
   }
-  TOwned<TNxFileClasses> Classes;
-  TOwned<TNxFileFolder> Folder;
+  TObjectPtr<TNxFileClasses> Classes;
+  TObjectPtr<TNxFileFolder> Folder;
 };
 
 // "Text image" of every node, depth first.
@@ -160,7 +156,7 @@ TEST_F(ActivationVerbs, CancelWritesNothingAndAFolderWithoutClassesShowsAnEmptyT
   EXPECT_EQ(Designer.Count, 1);
   EXPECT_EQ(Lines(Folder->ActivationVerbs()), Before);
 
-  TOwned<TComponent> NoFolder(TComponent::Create(nullptr));
+  TObjectPtr<TComponent> NoFolder(TComponent::Create(nullptr));
   auto Editor = MakePropertyEditor("TNxFileFolder", "ActivationVerbs", &Designer, NoFolder.get());
   EXPECT_TRUE(Editor->Edit());
   EXPECT_EQ(Fake.ModalForms.size(), 2u) << "no dialog for another component";
@@ -179,7 +175,7 @@ TEST_F(ActivationVerbs, TheRealModalLoopEndsWithOk) {
 }
 
 TEST_F(ShellViewEditors, ColumnPropertiesShowColumnNamesAndTakeNumbersOnly) {
-  TOwned<TNxNamespaceDetails> Details(TNxNamespaceDetails::Create(nullptr));
+  TObjectPtr<TNxNamespaceDetails> Details(TNxNamespaceDetails::Create(nullptr));
   for (const char* Name : {"Name", "Size", "Type"}) Details->GetColumns()->Add()->SetName(Name);
   auto Sorting = MakePropertyEditor("TNxNamespaceDetails", "DefSortingColumn", &Designer, Details.get());
   ASSERT_TRUE(Sorting);
@@ -209,7 +205,7 @@ TEST_F(ShellViewEditors, ColumnPropertiesShowColumnNamesAndTakeNumbersOnly) {
   EXPECT_STREQ(OrphanType->GetValue(), "");
   EXPECT_TRUE(Values(OrphanType.get()).empty());
 
-  TOwned<TComponent> NoDetails(TComponent::Create(nullptr));
+  TObjectPtr<TComponent> NoDetails(TComponent::Create(nullptr));
   auto Wrong = MakePropertyEditor("TNxNamespaceDetails", "DefDisplayColumn", &Designer, NoDetails.get());
   TValueSink Sink;
   EXPECT_FALSE(Wrong->GetValues(&Sink));

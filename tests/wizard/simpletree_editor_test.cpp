@@ -12,10 +12,6 @@ using namespace testsupport;
 
 namespace {
 
-struct TFreeComponent {
-  void operator()(TComponent* C) const { C->Free(); }
-};
-template <class T> using TOwned = std::unique_ptr<T, TFreeComponent>;
 using TScript = std::function<void(TSimpleTreeComponentEditor&)>;
 
 TNxSimpleTreeDataGrain* AddGrain(TNxSimpleTreeDataGrain* Parent, const std::wstring& Caption, int Kind,
@@ -69,7 +65,7 @@ protected:
 
   TFakeUIServices Fake;
   TCountingDesigner Designer;
-  TOwned<TNxSimpleTreeProvider> Provider;
+  TObjectPtr<TNxSimpleTreeProvider> Provider;
 };
 
 // The node with this text (depth first).
@@ -95,7 +91,7 @@ TEST_F(SimpleTreeEditor, TheVerbFollowsTheBaseVerbsAndRefusesOtherComponents) {
   ASSERT_TRUE(Editor);
   EXPECT_EQ(Editor->GetVerbCount(), 1);
   EXPECT_STREQ(Editor->GetVerb(0), "Tree Editor...");
-  TOwned<TComponent> Other(TComponent::Create(nullptr));
+  TObjectPtr<TComponent> Other(TComponent::Create(nullptr));
   auto OnOther = MakeComponentEditor("TNxSimpleTreeProvider", &Designer, Other.get());
   EXPECT_FALSE(OnOther->ExecuteVerb(0));
   EXPECT_EQ(LastReportedException(), "Not a TNxSimpleTreeProvider component");
@@ -151,7 +147,7 @@ TEST_F(SimpleTreeEditor, NewNodesGoUnderTheRootAndFoldersOnlyAndTheRootStays) {
 }
 
 TEST_F(SimpleTreeEditor, IconSubMenusOfferTheProvidersIconsAndStoreTheChoice) {
-  TOwned<nx21::TNxIconList> Icons(nx21::TNxIconList::Create(nullptr));
+  TObjectPtr<nx21::TNxIconList> Icons(nx21::TNxIconList::Create(nullptr));
   for (unsigned I = 0; I < 3; ++I) {
     HICON Icon = iconsupport::MakeIcon(16, I, iconsupport::ikMasked);
     Icons->AddIcon(Icon);
