@@ -1,5 +1,8 @@
 #include "wizard/Nx_ActivationVerbs.h"
 
+#include <iterator>
+#include <vector>
+
 #include "classlib/TypInfo.h"
 
 namespace {
