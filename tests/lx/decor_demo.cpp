@@ -15,7 +15,6 @@
 #include "lx/lxPropImage.h"
 #include "lx/lxRichLabel.h"
 #include "tests/lx/lxWindowTestSupport.h"
-#include "tests/support/WindowPicture.h"
 
 namespace {
 
@@ -135,7 +134,20 @@ int main(int argc, char** argv) {
   Pump(300);
   UpdateWindow(Form->Handle());
 
-  const int Result = SaveWindowPicture(Form->Handle(), argv[1]) ? 0 : 1;
+  RECT R;
+  GetWindowRect(Form->Handle(), &R);
+  TObjectPtr<TBitmap> Shot(TBitmap::Create());
+  Shot->SetPixelFormat(pf24bit);
+  Shot->SetSize(R.right - R.left, R.bottom - R.top);
+  HDC Screen = GetDC(nullptr);
+  BitBlt(Shot->Canvas()->Handle(), 0, 0, Shot->Width(), Shot->Height(), Screen, R.left, R.top, SRCCOPY);
+  ReleaseDC(nullptr, Screen);
+  int Result = 0;
+  try {
+    Shot->SaveToFile(argv[1]);
+  } catch (...) {
+    Result = 1;
+  }
   Form->Free();
   return Result;
 }
