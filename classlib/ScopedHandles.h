@@ -57,9 +57,14 @@ struct LibraryTraits {
   static HMODULE Invalid() noexcept { return nullptr; }
   static void Close(HMODULE h) noexcept { FreeLibrary(h); }
 };
+struct IconTraits {  // icons and cursors a program made (CreateIcon*, CopyIcon, LoadImage from files)
+  static HICON Invalid() noexcept { return nullptr; }
+  static void Close(HICON h) noexcept { DestroyIcon(h); }
+};
 
 using ScopedFindHandle = ScopedHandle<HANDLE, FindHandleTraits>;
 using ScopedFileHandle = ScopedHandle<HANDLE, FileHandleTraits>;
 using ScopedKernelHandle = ScopedHandle<HANDLE, KernelHandleTraits>;
 using ScopedRegKey = ScopedHandle<HKEY, RegKeyTraits>;
 using ScopedLibrary = ScopedHandle<HMODULE, LibraryTraits>;
+using ScopedIcon = ScopedHandle<HICON, IconTraits>;

@@ -25,6 +25,10 @@ void RaiseLastOSError(DWORD ErrorCode) {
 
 void RaiseLastOSError() { RaiseLastOSError(GetLastError()); }
 
+void AssertionFailed(const std::string& Message, const char* Unit, int Line) {
+  throw EAssertionFailed(Message + " (" + (Unit ? Unit : "") + ", line " + std::to_string(Line) + ")");
+}
+
 // ---- Strings ----------------------------------------------------------------------------------
 
 namespace {

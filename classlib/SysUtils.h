@@ -42,6 +42,16 @@ public:
   DWORD ErrorCode;
 };
 
+// A failed check of a unit: the text is the check's message, then the unit and the line, as in
+// "Icon parameter is invalid (NxIconList, line 120)".
+VD_DECLARE_EXCEPTION(EAssertionFailed, Exception);
+[[noreturn]] void AssertionFailed(const std::string& Message, const char* Unit, int Line);
+// Always on (NDEBUG does not remove it); Unit names the source unit.
+#define VD_ASSERT(Condition, Message, Unit) \
+  do {                                       \
+    if (!(Condition)) ::AssertionFailed((Message), (Unit), __LINE__); \
+  } while (0)
+
 // The system's text for an error code, without the trailing line break ('' when there is none).
 std::string SysErrorMessage(DWORD ErrorCode);
 // Raises EOSError for GetLastError().

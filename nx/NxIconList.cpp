@@ -24,10 +24,6 @@ constexpr IID kIID_IImageList = {0x46EB5926, 0x582E, 0x4017, {0x9F, 0xDF, 0xE8, 
 constexpr int kShellLargeIcons = 0;       // SHIL_LARGE
 constexpr int kShellExtraLargeIcons = 2;  // SHIL_EXTRALARGE
 
-struct IconTraits {
-  static HICON Invalid() noexcept { return nullptr; }
-  static void Close(HICON H) noexcept { DestroyIcon(H); }
-};
 struct GdiTraits {
   static HGDIOBJ Invalid() noexcept { return nullptr; }
   static void Close(HGDIOBJ H) noexcept { DeleteObject(H); }
@@ -40,7 +36,6 @@ struct ImageListTraits {
   static HIMAGELIST Invalid() noexcept { return nullptr; }
   static void Close(HIMAGELIST H) noexcept { ImageList_Destroy(H); }
 };
-using ScopedIcon = ScopedHandle<HICON, IconTraits>;
 using ScopedGdiObject = ScopedHandle<HGDIOBJ, GdiTraits>;
 using ScopedDC = ScopedHandle<HDC, DCTraits>;
 using ScopedImageList = ScopedHandle<HIMAGELIST, ImageListTraits>;
@@ -150,6 +145,50 @@ ScopedGdiObject MakeMaskStrip(const nxicons::TIconStrips& Strips) {
   return ScopedGdiObject(CreateBitmap(Strips.Width, Strips.Height, 1, 1, Bits.data()));
 }
 }  // namespace
+
+HIMAGELIST NxReadImageListStream(TStream& Stream, std::string& Why) {
+  TStreamByteSource Source(Stream);
+  std::vector<uint8_t> Bytes;
+  nxicons::TImageListHeader Header;
+  if (!nxicons::ReadImageListStream(Source, Bytes, Header, Why)) return nullptr;
+  // Only checked bytes reach the common controls.
+  TMemoryStream Checked;
+  Checked.WriteBuffer(Bytes.data(), static_cast<int32_t>(Bytes.size()));
+  Checked.SetPosition(0);
+  TStreamAdapterPtr Adapter(TStreamAdapter::New(Checked));
+  ScopedImageList List(ImageList_Read(Adapter.get()));
+  int W = 0, H = 0;
+  if (!List || !ImageList_GetIconSize(List.get(), &W, &H) || W != Header.IconWidth || H != Header.IconHeight ||
+      ImageList_GetImageCount(List.get()) != Header.Count) {
+    Why = "the image list could not be read";
+    return nullptr;
+  }
+  return List.release();
+}
+
+bool NxSameIconData(int Count, int OtherCount, const std::function<void(TStream&)>& Write,
+                    const std::function<void(TStream&)>& WriteOther) {
+  if (Count != OtherCount) return false;
+  if (Count == 0) return true;
+  TMemoryStream Mine, Theirs;
+  Write(Mine);
+  WriteOther(Theirs);
+  return Mine.Size() == Theirs.Size() &&
+         std::memcmp(Mine.Memory(), Theirs.Memory(), static_cast<size_t>(Mine.Size())) == 0;
+}
+
+void NxShowListIconInTray(TNxTrayIcon& Tray, HIMAGELIST List, int Index, UINT Flags) {
+  Tray.LockUpdates();
+  // The icon shown so far goes once the shell has the new one (it keeps a copy of its own).
+  ScopedIcon Shown(Tray.Icon()->ReleaseHandle());
+  try {
+    Tray.Icon()->SetHandle(ImageList_GetIcon(List, Index, Flags));
+  } catch (...) {
+    Tray.UnlockUpdates();
+    throw;
+  }
+  Tray.UnlockUpdates();
+}
 
 UINT ILDNxToAPI(TNxIconDrawStyle Style) {
   static constexpr UINT kFlags[] = {ILD_BLEND25, ILD_FOCUS, ILD_BLEND50, ILD_SELECTED,
@@ -368,18 +407,7 @@ void TNxIconList::Changed() {
 
 void TNxIconList::UpdateIcon() {
   NeedImageList();
-  TNxTrayIcon* Tray = FTrayIcon;
-  if (!Tray) return;
-  Tray->LockUpdates();
-  // The icon shown so far goes once the shell has the new one (it keeps a copy of its own).
-  ScopedIcon Shown(Tray->Icon()->ReleaseHandle());
-  try {
-    Tray->Icon()->SetHandle(ImageList_GetIcon(FImageList, FIconIndex, ILDNxToAPI(FDrawStyle)));
-  } catch (...) {
-    Tray->UnlockUpdates();
-    throw;
-  }
-  Tray->UnlockUpdates();
+  if (FTrayIcon) NxShowListIconInTray(*FTrayIcon, FImageList, FIconIndex, ILDNxToAPI(FDrawStyle));
 }
 
 // ---- "Icons" --------------------------------------------------------------------------------------
@@ -404,20 +432,9 @@ void TNxIconList::LoadFromStream(TStream& Stream) {
   std::string Why;
   switch (nxicons::SniffIconsFormat(Magic, static_cast<size_t>(Got))) {
     case nxicons::TIconsFormat::ImageList: {
-      std::vector<uint8_t> Bytes;
-      nxicons::TImageListHeader Header;
-      if (!nxicons::ReadImageListStream(Source, Bytes, Header, Why)) InvalidData(Why);
-      // Only checked bytes reach the common controls.
-      TMemoryStream Checked;
-      Checked.WriteBuffer(Bytes.data(), static_cast<int32_t>(Bytes.size()));
-      Checked.SetPosition(0);
-      TStreamAdapterPtr Adapter(TStreamAdapter::New(Checked));
-      ScopedImageList List(ImageList_Read(Adapter.get()));
-      int W = 0, H = 0;
-      if (!List || !ImageList_GetIconSize(List.get(), &W, &H) || W != Header.IconWidth || H != Header.IconHeight ||
-          ImageList_GetImageCount(List.get()) != Header.Count)
-        InvalidData("the image list could not be read");
-      AdoptImageList(List.release());
+      HIMAGELIST List = NxReadImageListStream(Stream, Why);
+      if (!List) InvalidData(Why);
+      AdoptImageList(List);
       return;
     }
     case nxicons::TIconsFormat::Bitmaps: {
@@ -478,14 +495,9 @@ void TNxIconList::WriteData(TStream& Stream) {
 bool TNxIconList::Equal(TNxIconList* Other) {
   if (!Other) return false;
   if (Other == this) return true;
-  const int Count = GetIconCount();
-  if (Count != Other->GetIconCount()) return false;
-  if (Count == 0) return true;
-  TMemoryStream Mine, Theirs;
-  WriteData(Mine);
-  Other->WriteData(Theirs);
-  return Mine.Size() == Theirs.Size() &&
-         std::memcmp(Mine.Memory(), Theirs.Memory(), static_cast<size_t>(Mine.Size())) == 0;
+  return NxSameIconData(
+      GetIconCount(), Other->GetIconCount(), [this](TStream& S) { WriteData(S); },
+      [Other](TStream& S) { Other->WriteData(S); });
 }
 
 bool TNxIconList::ShouldWriteIcons(TPersistent* Ancestor) {

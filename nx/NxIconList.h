@@ -10,6 +10,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <functional>
 #include <string>
 
 #include "classlib/Classes.h"
@@ -26,6 +27,19 @@ VD_ENUM_INFO(TNxIconDrawStyle, "ildBlend25", "ildFocus", "ildBlend50", "ildSelec
 UINT ILDNxToAPI(TNxIconDrawStyle Style);
 
 using TNxIconListChange = TNotifyEvent;
+
+// The image-list stream at the stream's position, checked before the common controls read it: a
+// new list (the caller's), or nil with the reason in Why. The stream is then left somewhere inside
+// the data.
+HIMAGELIST NxReadImageListStream(TStream& Stream, std::string& Why);
+// Shows icon Index of List (taken with Flags) in Tray with one modify; the icon the tray showed
+// before is destroyed once the shell has the new one.
+void NxShowListIconInTray(TNxTrayIcon& Tray, HIMAGELIST List, int Index, UINT Flags);
+
+// Equal of two icon lists with Count and OtherCount icons: different counts are unequal, two empty
+// lists equal; else the "Icons" data each writes (Write, WriteOther) must be the same bytes.
+bool NxSameIconData(int Count, int OtherCount, const std::function<void(TStream&)>& Write,
+                    const std::function<void(TStream&)>& WriteOther);
 
 // The text of Assign from anything but an icon list.
 inline constexpr const char* SNxNotAnIconList = "The source object is not a TNxIconList";

@@ -158,12 +158,14 @@ cp "$bin/ide/ide-host.exe" "$ide/bcb.exe"
 cp "$bin/wizard/expNcXv2D7.dll" "$bin/wizard/expNcXv2D6.dll" "$bin/wizard/expNcXv2C6.dll" "$ide/Plugins/"
 note "C:\\IDE\\ holds the host ide-host.exe (the Pascal IDE), its copy bcb.exe (the C++ IDE), ide-design.dll and"
 note "the core packages CoreIde70.bpl and CoreIde60.bpl; C:\\IDE\\Plugins\\ the three builds of the plug-in"
-note "ide-host.exe --plugin C:\\IDE\\Plugins\\expNcXv2D7.dll --list"
-listing=$(run "$ide/ide-host.exe" --plugin 'C:\IDE\Plugins\expNcXv2D7.dll' --list | tr -d '\r') \
-  || fail "ide-host.exe --list exited with $?"
-sed 's/^/     /' <<<"$listing"
-[ "$(grep -c $'^expert\t' <<<"$listing")" -eq 5 ] || fail "the core package should have received five experts"
-grep -qx $'unloaded\texperts=0' <<<"$listing" || fail "unloading the plug-in should take every expert back"
+list_plugin() {  # list_plugin <host exe> <plug-in>: prints and checks --list; the listing in $listing
+  note "$1 --plugin C:\\IDE\\Plugins\\$2 --list"
+  listing=$(run "$ide/$1" --plugin "C:\\IDE\\Plugins\\$2" --list | tr -d '\r') || fail "$1 --list exited with $?"
+  sed 's/^/     /' <<<"$listing"
+  [ "$(grep -c $'^expert\t' <<<"$listing")" -eq 5 ] || fail "the core package should have received five experts"
+  grep -qx $'unloaded\texperts=0' <<<"$listing" || fail "unloading the plug-in should take every expert back"
+}
+list_plugin ide-host.exe expNcXv2D7.dll
 
 generate() {  # generate <host exe> <plug-in> <project folder> <expert> <expected units folder> <files...>
   local host=$1 plugin=$2 folder=$3 expert=$4 expected=$5; shift 5
@@ -190,6 +192,30 @@ say "The property-sheet form wizard in the C++ IDE (bcb.exe): a source file and 
 touch "$prefix_c/Work/Cpp/Unit1.cpp" "$prefix_c/Work/Cpp/Unit2.dfm"
 generate bcb.exe expNcXv2C6.dll Cpp "PropetySheet Form " NxShellPropSheetForm Unit3.cpp Unit3.h
 note "each generated file is byte for byte the expected unit (CR LF line ends, trailing lines included)"
+
+say "The plug-in's editors: the C++ build, loaded by the C++ IDE, lists its experts and its editor rows"
+list_plugin bcb.exe expNcXv2C6.dll
+# The registration table's rows, in its order.
+expected_rows=$'property\tTStrings\tTNxShellPropSheetExt\tPropertySheets\tTNxSPSFormsClassesProperty
+property\tstring\tTNxBaseShellObject\tCLSID\tTClsIdPropertyEditor
+component\tTNxIconList\tTNxIconListEditor
+property\tstring\tTNxCustomShellFolder\tDefaultIcon\tTNxShellFolderDefaultIconProperty
+property\tstring\tTNxOverlayIcon\tIconFile\tTNxShellFolderDefaultIconProperty
+property\tstring\tTNxCustomShellCommandsEditor\tAnotherCommands\tTNxShellCommandsPropertyEditor
+component\tTNxSimpleTreeProvider\tTNxSimpleTreeProviderEditor
+property\tstring\tTNxFormShellView\tShellViewFormClass\tTNxShellViewFormPropEdit
+property\tTStrings\tTNxFileFolder\tActivationVerbs\tTNxActivationVerbsProperty
+property\tinteger\tTNxNamespaceDetails\tDefSortingColumn\tTNxNamespaceColumnsList
+property\tinteger\tTNxNamespaceDetails\tDefDisplayColumn\tTNxNamespaceColumnsList
+property\tinteger\tTNxNamespaceCommonColumns\tColumnName\tTNxNamespaceCommonColumnsList
+property\tinteger\tTNxNamespaceCommonColumns\tColumnSize\tTNxNamespaceCommonColumnsList
+property\tinteger\tTNxNamespaceCommonColumns\tColumnType\tTNxNamespaceCommonColumnsList
+property\tinteger\tTNxNamespaceCommonColumns\tColumnModified\tTNxNamespaceCommonColumnsList
+property\tinteger\tTNxNamespaceCommonColumns\tColumnAttributes\tTNxNamespaceCommonColumnsList'
+[ "$(grep -E $'^(property|component)\t' <<<"$listing")" = "$expected_rows" ] \
+  || fail "the editor rows are not the registration table's, in its order"
+note "$(grep -cE $'^(property|component)\t' <<<"$listing") editor rows, in the order of the registration table; the"
+note "dialogs of the seven editors are pictured in docs/wizard.md"
 
 say "The lx library's quick about box, as a program shows it"
 note "lx_aboutbox_demo.exe calls Execute: the dialog flies in (the show animation, outlines on the desktop),"

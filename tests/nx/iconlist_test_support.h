@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace iconsupport {
@@ -89,6 +90,30 @@ inline bool IsIconHandle(HICON Icon) {
   if (Info.hbmColor) DeleteObject(Info.hbmColor);
   if (Info.hbmMask) DeleteObject(Info.hbmMask);
   return true;
+}
+
+// The bytes of an .ico file with one Size by Size image of 32 bits per pixel: opaque pixels of
+// Colour (0xRRGGBB), the left quarter transparent.
+inline std::string IcoFile(int Size, uint32_t Colour) {
+  auto Put = [](std::string& Out, uint32_t Value, int Bytes) {
+    for (int I = 0; I < Bytes; ++I) Out += static_cast<char>((Value >> (8 * I)) & 0xFF);
+  };
+  const uint32_t MaskRow = static_cast<uint32_t>((Size + 31) / 32 * 4);
+  const uint32_t ImageBytes = 40 + static_cast<uint32_t>(Size * Size * 4) + MaskRow * static_cast<uint32_t>(Size);
+  std::string F;
+  Put(F, 0, 2), Put(F, 1, 2), Put(F, 1, 2);  // ICONDIR: an icon file with one image
+  Put(F, static_cast<uint32_t>(Size % 256), 1), Put(F, static_cast<uint32_t>(Size % 256), 1), Put(F, 0, 2);
+  Put(F, 1, 2), Put(F, 32, 2), Put(F, ImageBytes, 4), Put(F, 22, 4);
+  Put(F, 40, 4), Put(F, static_cast<uint32_t>(Size), 4), Put(F, static_cast<uint32_t>(2 * Size), 4);  // BITMAPINFOHEADER
+  Put(F, 1, 2), Put(F, 32, 2), Put(F, 0, 4), Put(F, 0, 4), Put(F, 0, 4), Put(F, 0, 4), Put(F, 0, 4), Put(F, 0, 4);
+  for (int Y = 0; Y < Size; ++Y)
+    for (int X = 0; X < Size; ++X) Put(F, X < Size / 4 ? 0 : 0xFF000000u | Colour, 4);
+  for (int Y = 0; Y < Size; ++Y) {  // AND mask: set bits are transparent
+    std::string Row(MaskRow, '\0');
+    for (int X = 0; X < Size / 4; ++X) Row[static_cast<size_t>(X / 8)] |= static_cast<char>(0x80 >> (X % 8));
+    F += Row;
+  }
+  return F;
 }
 
 }  // namespace iconsupport

@@ -45,9 +45,20 @@ const std::vector<std::string> kExpertLines{
     "expert\tPropetySheet Form \tstyle=1\tstate=0\tpage=Shell Extensions\tmenu=",
     "property\tTStrings\tTNxShellPropSheetExt\tPropertySheets\tTNxSPSFormsClassesProperty",
     "property\tstring\tTNxBaseShellObject\tCLSID\tTClsIdPropertyEditor",
+    "component\tTNxIconList\tTNxIconListEditor",
     "property\tstring\tTNxCustomShellFolder\tDefaultIcon\tTNxShellFolderDefaultIconProperty",
     "property\tstring\tTNxOverlayIcon\tIconFile\tTNxShellFolderDefaultIconProperty",
     "property\tstring\tTNxCustomShellCommandsEditor\tAnotherCommands\tTNxShellCommandsPropertyEditor",
+    "component\tTNxSimpleTreeProvider\tTNxSimpleTreeProviderEditor",
+    "property\tstring\tTNxFormShellView\tShellViewFormClass\tTNxShellViewFormPropEdit",
+    "property\tTStrings\tTNxFileFolder\tActivationVerbs\tTNxActivationVerbsProperty",
+    "property\tinteger\tTNxNamespaceDetails\tDefSortingColumn\tTNxNamespaceColumnsList",
+    "property\tinteger\tTNxNamespaceDetails\tDefDisplayColumn\tTNxNamespaceColumnsList",
+    "property\tinteger\tTNxNamespaceCommonColumns\tColumnName\tTNxNamespaceCommonColumnsList",
+    "property\tinteger\tTNxNamespaceCommonColumns\tColumnSize\tTNxNamespaceCommonColumnsList",
+    "property\tinteger\tTNxNamespaceCommonColumns\tColumnType\tTNxNamespaceCommonColumnsList",
+    "property\tinteger\tTNxNamespaceCommonColumns\tColumnModified\tTNxNamespaceCommonColumnsList",
+    "property\tinteger\tTNxNamespaceCommonColumns\tColumnAttributes\tTNxNamespaceCommonColumnsList",
     "unloaded\texperts=0"};
 
 TEST(IdeHost, ListsTheFiveExpertsAndTheEditorsOfEachBuildAndTakesThemBackAtUnload) {

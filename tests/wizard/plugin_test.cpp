@@ -64,7 +64,10 @@ TEST_P(Plugin, InitExpertsGivesTheFiveExpertsOnceAndUnloadingTakesThemBack) {
   auto InitExperts = reinterpret_cast<TInitExperts>(GetProcAddress(Library, "InitExperts"));
   ASSERT_NE(InitExperts, nullptr);
   InitExperts();
+  const int32_t Rows = IdeEditorRegistrationCount();
+  EXPECT_GT(Rows, 0);
   InitExperts();  // a second call registers nothing twice
+  EXPECT_EQ(IdeEditorRegistrationCount(), Rows);
   EXPECT_EQ(IdeLastException(), nullptr);
   EXPECT_EQ(ExpertNames(Core), kWizardExpertNames);
   EXPECT_EQ(Other->ExpertCount(), 0) << "only the build's own core package is bound";
@@ -81,6 +84,7 @@ TEST_P(Plugin, InitExpertsGivesTheFiveExpertsOnceAndUnloadingTakesThemBack) {
   EXPECT_TRUE(IdeUnloadLibrary(Library));
   EXPECT_EQ(GetModuleHandleA(ExtractFileName(WindowsPathOfUnix(Case.Path)).c_str()), nullptr) << "freed";
   EXPECT_EQ(Core->ExpertCount(), 0) << "the unload takes every expert back";
+  EXPECT_EQ(IdeEditorRegistrationCount(), 0) << "no row may point into the freed library";
   EXPECT_EQ(IdeLastException(), nullptr);
 }
 
