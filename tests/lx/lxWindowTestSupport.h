@@ -15,7 +15,6 @@
 #include <string>
 #include <thread>
 
-#include "classlib/Graphics.h"
 
 namespace lxtest {
 
@@ -38,25 +37,6 @@ inline bool UseUndecoratedWindows() {
 
 #define LX_UNDECORATED_WINDOWS() \
   static const bool g_LxUndecorated = ::lxtest::UseUndecoratedWindows()
-
-// Saves what the screen shows of the window (frame included) as a 24-bit BMP file; whether it was
-// written.
-inline bool SaveScreenOfWindow(HWND Wnd, const std::string& FileName) {
-  RECT R;
-  GetWindowRect(Wnd, &R);
-  TObjectPtr<TBitmap> Shot(TBitmap::Create());
-  Shot->SetPixelFormat(pf24bit);
-  Shot->SetSize(R.right - R.left, R.bottom - R.top);
-  HDC Screen = GetDC(nullptr);
-  BitBlt(Shot->Canvas()->Handle(), 0, 0, Shot->Width(), Shot->Height(), Screen, R.left, R.top, SRCCOPY);
-  ReleaseDC(nullptr, Screen);
-  try {
-    Shot->SaveToFile(FileName);
-    return true;
-  } catch (...) {
-    return false;
-  }
-}
 
 // Mouse input as the hardware would give it (the whole sequence is queued at once).
 inline void SendMouse(POINT ScreenPoint, DWORD DownFlag, DWORD UpFlag) {
