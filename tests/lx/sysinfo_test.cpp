@@ -15,10 +15,10 @@
 #include "classlib/Forms.h"
 #include "classlib/FormStream.h"
 #include "classlib/TypInfo.h"
-#include "classlib/UIServices.h"
 #include "lx/lxInet.h"
 #include "lx/lxSystemInfo.h"
 #include "tests/lx/lxLinkRecorder.h"
+#include "tests/support/DialogTestSupport.h"
 
 using namespace lxsysteminfo_detail;
 
@@ -301,21 +301,6 @@ LONG WINAPI RecordDisplayChange(DEVMODEA* Mode, DWORD Flags) {
   return What == g_Accept ? DISP_CHANGE_SUCCESSFUL : DISP_CHANGE_BADMODE;
 }
 
-std::vector<std::string> g_Boxes;
-// Message boxes recorded instead of shown (a real one would wait for a click).
-class TBoxRecorder : public TUIServices {
-public:
-  TBoxRecorder() : FSaved(SetUIServices(this)) {}
-  ~TBoxRecorder() override { SetUIServices(FSaved); }
-  int MessageBox(const std::string& Text, const std::string& Caption, UINT Flags) override {
-    g_Boxes.push_back(Caption + "|" + Text + "|" + std::to_string(Flags));
-    return IDOK;
-  }
-
-private:
-  TUIServices* FSaved;
-};
-
 }  // namespace
 
 // ---- Tests ----------------------------------------------------------------------------------------
@@ -392,20 +377,23 @@ TEST(SystemInfo, ScreenModes) {
 }
 
 TEST(SystemInfo, ReadOnlyFactsSayTheyAreReadOnlyOnlyInADesigner) {
-  TBoxRecorder Boxes;  // message boxes recorded for the whole test
+  testsupport::TFakeUIServices Fake;  // message boxes recorded for the whole test
+  const auto& Boxes = Fake.MessageBoxes;
   TObjectPtr<TlxSystemInfo> Info(TlxSystemInfo::Create(nullptr));
   Info->SetName("lxSystemInfo1");
   Info->SetALLOW_EDIT(true);
   SetStrProp(Info.get(), "WinVersion", "x");  // at run time: silent
-  EXPECT_TRUE(g_Boxes.empty());
+  EXPECT_TRUE(Boxes.empty());
   Info->SetDesigning(true);
   SetStrProp(Info.get(), "WinVersion", "x");
   SetOrdProp(Info.get(), "CPUFrequency", 1);
-  ASSERT_EQ(g_Boxes.size(), 2u);
-  EXPECT_EQ(g_Boxes[0], "lxSystemInfo1|This property is READ-ONLY.\r\nYou could not change this value.|64");
+  ASSERT_EQ(Boxes.size(), 2u);
+  EXPECT_EQ(Boxes[0].Caption, "lxSystemInfo1");
+  EXPECT_EQ(Boxes[0].Text, "This property is READ-ONLY.\r\nYou could not change this value.");
+  EXPECT_EQ(Boxes[0].Flags, static_cast<UINT>(MB_ICONINFORMATION));
   Info->SetALLOW_EDIT(false);
   SetStrProp(Info.get(), "WinVersion", "x");
-  EXPECT_EQ(g_Boxes.size(), 2u);
+  EXPECT_EQ(Boxes.size(), 2u);
 
   // Nothing but the switch is stored, and a form resource being read writes nothing.
   TRegistrySandbox Sandbox;
