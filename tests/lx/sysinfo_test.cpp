@@ -19,6 +19,7 @@
 #include "lx/lxSystemInfo.h"
 #include "tests/lx/lxLinkRecorder.h"
 #include "tests/support/DialogTestSupport.h"
+#include "tests/support/RedirectedRegistry.h"
 
 using namespace lxsysteminfo_detail;
 
@@ -53,34 +54,6 @@ void PutData(HKEY Root, const std::string& Key, const std::string& Value, DWORD 
 void Put(HKEY Root, const std::string& Key, const std::string& Value, const std::string& Text) {
   PutData(Root, Key, Value, REG_SZ, Text.c_str(), static_cast<DWORD>(Text.size() + 1));
 }
-
-// While it lives, HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER of this process are two empty scratch
-// keys (below the real HKEY_CURRENT_USER, removed again afterwards).
-class TRegistrySandbox {
-public:
-  TRegistrySandbox() : FPath("Software\\VeldraneTests\\lx_sysinfo_" + std::to_string(GetCurrentProcessId())) {
-    SHDeleteKeyA(HKEY_CURRENT_USER, FPath.c_str());
-    RegCreateKeyExA(HKEY_CURRENT_USER, (FPath + "\\LM").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &FMachine, nullptr);
-    RegCreateKeyExA(HKEY_CURRENT_USER, (FPath + "\\CU").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &FUser, nullptr);
-    Ok = FMachine && FUser && RegOverridePredefKey(HKEY_LOCAL_MACHINE, FMachine) == 0 &&
-         RegOverridePredefKey(HKEY_CURRENT_USER, FUser) == 0;
-  }
-  ~TRegistrySandbox() {
-    RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
-    RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
-    RegCloseKey(FMachine);
-    RegCloseKey(FUser);
-    SHDeleteKeyA(HKEY_CURRENT_USER, FPath.c_str());
-  }
-  TRegistrySandbox(const TRegistrySandbox&) = delete;
-  TRegistrySandbox& operator=(const TRegistrySandbox&) = delete;
-  bool Ok = false;
-
-private:
-  std::string FPath;
-  HKEY FMachine = nullptr;
-  HKEY FUser = nullptr;
-};
 
 // ---- The Windows this process runs as --------------------------------------------------------------
 
@@ -194,7 +167,7 @@ void SetRemoteConnection(BYTE First, DWORD Size = 4) {
 
 // Everything that depends on the Windows version, as this process sees it.
 void CheckFactsOf(const TWindows& W) {
-  TRegistrySandbox Sandbox;
+  TRedirectedRegistry Sandbox("lx_sysinfo", {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER});
   ASSERT_TRUE(Sandbox.Ok) << "HKLM and HKCU could not be redirected";
   TObjectPtr<TlxSystemInfo> Info(TlxSystemInfo::Create(nullptr));
 
@@ -396,7 +369,7 @@ TEST(SystemInfo, ReadOnlyFactsSayTheyAreReadOnlyOnlyInADesigner) {
   EXPECT_EQ(Boxes.size(), 2u);
 
   // Nothing but the switch is stored, and a form resource being read writes nothing.
-  TRegistrySandbox Sandbox;
+  TRedirectedRegistry Sandbox("lx_sysinfo", {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER});
   Put(HKEY_CURRENT_USER, kShellFolders, "Desktop", "C:\\Desk");
   Info->SetDesigning(false);
   ReadComponentFromText("object lxSystemInfo1: TlxSystemInfo\n  ALLOW_EDIT = True\n  DirDesktop = 'C:\\Other'\nend\n",
