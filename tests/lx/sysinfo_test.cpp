@@ -20,6 +20,7 @@
 #include "tests/lx/lxLinkRecorder.h"
 #include "tests/support/DialogTestSupport.h"
 #include "tests/support/RedirectedRegistry.h"
+#include "tests/support/RunProgram.h"
 
 using namespace lxsysteminfo_detail;
 
@@ -235,31 +236,21 @@ void CheckFactsOf(const TWindows& W) {
 }
 
 // Runs this program again as lx_sysinfo_<version>.exe, for which Wine reports that Windows; the
-// copy runs only SystemInfoAs.ThisWindows. Its exit code.
-DWORD RunAsWindows(const TWindows& W) {
+// copy runs only SystemInfoAs.ThisWindows.
+TProgramRun RunAsWindows(const TWindows& W) {
   char Self[MAX_PATH];
   GetModuleFileNameA(nullptr, Self, MAX_PATH);
   std::string ExeName = std::string("lx_sysinfo_") + W.WineVersion + ".exe";
   std::string Exe = lxtest::ExeDir() + ExeName;
-  if (!CopyFileA(Self, Exe.c_str(), FALSE)) return 1001;
+  if (!CopyFileA(Self, Exe.c_str(), FALSE)) return TProgramRun{};
   std::string Key = "Software\\Wine\\AppDefaults\\" + ExeName;
   Put(HKEY_CURRENT_USER, Key, "Version", W.WineVersion);
   SetEnvironmentVariableA("LX_SYSINFO_VERSION", W.WineVersion);
-  std::string Command = "\"" + Exe + "\" --gtest_brief=1 --gtest_filter=SystemInfoAs.ThisWindows";
-  STARTUPINFOA Start{};
-  Start.cb = sizeof Start;
-  PROCESS_INFORMATION Process{};
-  DWORD Code = 1002;
-  if (CreateProcessA(nullptr, Command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &Start, &Process)) {
-    if (WaitForSingleObject(Process.hProcess, 120000) == WAIT_OBJECT_0) GetExitCodeProcess(Process.hProcess, &Code);
-    else TerminateProcess(Process.hProcess, Code = 1003);
-    CloseHandle(Process.hThread);
-    CloseHandle(Process.hProcess);
-  }
+  TProgramRun Run = RunProgram("\"" + Exe + "\" --gtest_brief=1 --gtest_filter=SystemInfoAs.ThisWindows");
   SetEnvironmentVariableA("LX_SYSINFO_VERSION", nullptr);
   SHDeleteKeyA(HKEY_CURRENT_USER, Key.c_str());
   DeleteFileA(Exe.c_str());
-  return Code;
+  return Run;
 }
 
 // The display-mode calls the screen setters make ("test 800x600", "set 16bit"); only g_Accept passes.
@@ -283,7 +274,10 @@ TEST(SystemInfo, FactsFollowTheTableOnEveryWindows) {
     SCOPED_TRACE("the prefix's own Windows");
     CheckFactsOf(kDefaultWindows);
   }
-  for (const TWindows& W : kOtherWindows) EXPECT_EQ(RunAsWindows(W), 0u) << W.WineVersion;
+  for (const TWindows& W : kOtherWindows) {
+    const TProgramRun Run = RunAsWindows(W);
+    EXPECT_EQ(Run.ExitCode, 0u) << W.WineVersion << "\n" << Run.Text();
+  }
 }
 
 TEST(SystemInfoAs, ThisWindows) {
