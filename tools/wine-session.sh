@@ -55,7 +55,7 @@ link_wine_fonts() {
   return 0
 }
 
-# The test programs with windows of their own (lx, page soak): Wine draws these programs' captions
+# The test programs with captioned windows (lx, page soak, the wizard's editor dialogs): Wine draws these programs' captions
 # itself (no window manager under Xvfb) and does not wait two seconds for one whenever a captioned
 # window goes.
 # Applied again whenever the list changes.

@@ -11,12 +11,9 @@
 
 #include "lx/lxQuickAboutBox.h"
 #include "lx/lxQuickAboutBoxForm.h"
-#include "tests/lx/lxWindowTestSupport.h"
 #include "tests/support/WindowPicture.h"
 
 namespace {
-
-LX_UNDECORATED_WINDOWS();
 
 const char* g_OutFile = nullptr;
 bool g_Saved = false;

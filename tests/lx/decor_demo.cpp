@@ -15,12 +15,9 @@
 #include "lx/lxPropImage.h"
 #include "lx/lxRichLabel.h"
 #include "tests/controls/ControlsTestSupport.h"
-#include "tests/lx/lxWindowTestSupport.h"
 #include "tests/support/WindowPicture.h"
 
 namespace {
-
-LX_UNDECORATED_WINDOWS();
 
 // A landscape picture: sky, sun and hills, as a JPEG image.
 TJPEGImage* LandscapeJpeg() {
