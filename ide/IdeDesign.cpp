@@ -22,10 +22,24 @@ struct TRegistration {
   HMODULE Module;
 };
 
+// The lock of the state: a critical section made and deleted with the library's statics (a
+// std::mutex would leave its lazily made lock behind at every unload).
+class TStateLock {
+public:
+  TStateLock() noexcept { InitializeCriticalSection(&FSection); }
+  ~TStateLock() { DeleteCriticalSection(&FSection); }
+  TStateLock(const TStateLock&) = delete;
+  TStateLock& operator=(const TStateLock&) = delete;
+  void lock() noexcept { EnterCriticalSection(&FSection); }
+  void unlock() noexcept { LeaveCriticalSection(&FSection); }
+
+private:
+  CRITICAL_SECTION FSection;
+} g_StateLock;
+
 // Made on first use, freed on a real unload (never at process exit, when the host's objects may be
 // gone already; the process takes the memory back then).
 struct TDesignState {
-  std::mutex Lock;
   TIToolServices* ToolServices = nullptr;
   IUnknown* IDEServices = nullptr;
   bool HasException = false;
@@ -34,10 +48,10 @@ struct TDesignState {
 };
 
 TDesignState* g_State = nullptr;
-std::once_flag g_StateMade;
 
 TDesignState& State() {
-  std::call_once(g_StateMade, [] { g_State = new TDesignState; });
+  std::lock_guard<TStateLock> Guard(g_StateLock);
+  if (!g_State) g_State = new TDesignState;
   return *g_State;
 }
 
@@ -53,7 +67,7 @@ HMODULE ModuleOf(const void* Code) {
 
 void AddRegistration(TRegistration Row) {
   TDesignState& S = State();
-  std::lock_guard<std::mutex> Guard(S.Lock);
+  std::lock_guard<TStateLock> Guard(g_StateLock);
   S.Registrations.push_back(std::make_unique<TRegistration>(std::move(Row)));
 }
 
@@ -64,7 +78,7 @@ void AddRegistration(TRegistration Row) {
 IDE_API void IDE_SLOT IdeHandleException(const char* ClassName, const char* Message) {
   try {
     TDesignState& S = State();
-    std::lock_guard<std::mutex> Guard(S.Lock);
+    std::lock_guard<TStateLock> Guard(g_StateLock);
     S.HasException = true;
     S.LastException = Text(Message);
     OutputDebugStringA(("ide: " + Text(ClassName) + ": " + S.LastException + "\n").c_str());
@@ -74,13 +88,13 @@ IDE_API void IDE_SLOT IdeHandleException(const char* ClassName, const char* Mess
 
 IDE_API const char* IDE_SLOT IdeLastException() {
   TDesignState& S = State();
-  std::lock_guard<std::mutex> Guard(S.Lock);
+  std::lock_guard<TStateLock> Guard(g_StateLock);
   return S.HasException ? S.LastException.c_str() : nullptr;
 }
 
 IDE_API void IDE_SLOT IdeClearException() {
   TDesignState& S = State();
-  std::lock_guard<std::mutex> Guard(S.Lock);
+  std::lock_guard<TStateLock> Guard(g_StateLock);
   S.HasException = false;
   S.LastException.clear();
 }
@@ -116,13 +130,13 @@ IDE_API void IDE_SLOT IdeRegisterComponentEditor(const char* ComponentClass, con
 
 IDE_API int32_t IDE_SLOT IdeEditorRegistrationCount() {
   TDesignState& S = State();
-  std::lock_guard<std::mutex> Guard(S.Lock);
+  std::lock_guard<TStateLock> Guard(g_StateLock);
   return static_cast<int32_t>(S.Registrations.size());
 }
 
 IDE_API BOOL IDE_SLOT IdeEditorRegistration(int32_t Index, TIdeEditorRegistration* Row) {
   TDesignState& S = State();
-  std::lock_guard<std::mutex> Guard(S.Lock);
+  std::lock_guard<TStateLock> Guard(g_StateLock);
   if (!Row || Index < 0 || static_cast<size_t>(Index) >= S.Registrations.size()) return FALSE;
   const TRegistration& R = *S.Registrations[static_cast<size_t>(Index)];
   *Row = {R.Kind, R.PropertyType.c_str(), R.ComponentClass.c_str(), R.PropertyName.c_str(),
@@ -134,7 +148,7 @@ IDE_API BOOL IDE_SLOT IdeUnloadLibrary(HMODULE Library) {
   if (!Library) return FALSE;
   {
     TDesignState& S = State();
-    std::lock_guard<std::mutex> Guard(S.Lock);
+    std::lock_guard<TStateLock> Guard(g_StateLock);
     std::erase_if(S.Registrations, [Library](const auto& R) { return R->Module == Library; });
   }
   return FreeLibrary(Library);
@@ -143,7 +157,7 @@ IDE_API BOOL IDE_SLOT IdeUnloadLibrary(HMODULE Library) {
 // ---- Library entry ----------------------------------------------------------------------------
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD Reason, LPVOID Reserved) {
-  // Nothing at load; the state goes on a real unload only.
+  // Nothing at load but the lock; the state goes on a real unload only.
   if (Reason == DLL_PROCESS_DETACH && Reserved == nullptr) {
     delete g_State;
     g_State = nullptr;

@@ -38,6 +38,8 @@ void UseIdeExceptionReport() {
   if (TUIServices* Installed = SetUIServices(&g_IdeUIServices)) SetUIServices(Installed);
 }
 
+}  // namespace
+
 // The editors' registration procedures, in the order of their rows: property-sheet list, CLSID,
 // icon list, default icon, shell commands, simple tree, shell-view form class, activation verbs,
 // namespace columns.
@@ -52,8 +54,6 @@ void RegisterEditors() {
   Nx_ActivationVerbs_DoRegister();
   Nx_NamespaceColumnsPropEditor_DoRegister();
 }
-
-}  // namespace
 
 void InitExperts() {
   EnsureUnitsStarted();

@@ -11,5 +11,8 @@ namespace Nx_Experts {
 void InitExperts();
 // InitExperts at the library's boundary: an exception goes to the IDE's report, never further.
 void CallInitExperts() noexcept;
+// The editors' registration procedures in the order of the registration table (InitExperts' last
+// step; the editor tests call it once to have the plug-in's rows).
+void RegisterEditors();
 
 }  // namespace Nx_Experts

@@ -19,31 +19,6 @@ using namespace gfxtest;
 
 namespace {
 
-// A Size x Size icon: a red square inset by Border pixels; the border is transparent.
-HICON MakeIcon(int Size, int Border, COLORREF Color = RGB(255, 0, 0)) {
-  HDC Screen = GetDC(nullptr);
-  HBITMAP ColorBits = CreateCompatibleBitmap(Screen, Size, Size);
-  HBITMAP Mask = CreateBitmap(Size, Size, 1, 1, nullptr);
-  HDC DC = CreateCompatibleDC(Screen);
-  HGDIOBJ Old = SelectObject(DC, ColorBits);
-  RECT All{0, 0, Size, Size}, Inner{Border, Border, Size - Border, Size - Border};
-  FillRect(DC, &All, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-  HBRUSH Fill = CreateSolidBrush(Color);
-  FillRect(DC, &Inner, Fill);
-  SelectObject(DC, Mask);
-  FillRect(DC, &All, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));  // 1: transparent
-  FillRect(DC, &Inner, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-  SelectObject(DC, Old);
-  DeleteObject(Fill);
-  DeleteDC(DC);
-  ReleaseDC(nullptr, Screen);
-  ICONINFO Info{TRUE, 0, 0, Mask, ColorBits};
-  HICON Icon = CreateIconIndirect(&Info);
-  DeleteObject(ColorBits);
-  DeleteObject(Mask);
-  return Icon;
-}
-
 // A 32 x 32, 4-bit icon file of 766 bytes: colour index 12 (blue) inside, transparent 8-pixel band.
 std::vector<uint8_t> MakeIconFile4Bit() {
   std::vector<uint8_t> F;

@@ -1,4 +1,4 @@
-// The quick about box as a program shows it (docs/lx.md, and step 7 of tools/demo.sh): Execute with
+// The quick about box as a program shows it (docs/lx.md, and step 8 of tools/demo.sh): Execute with
 // the show and hide animations on; once the dialog is up and painted, what the screen shows of it
 // is saved as a BMP file, its caption and the body of the mail its e-mail line would start are
 // printed, and its OK button is clicked.
@@ -11,11 +11,9 @@
 
 #include "lx/lxQuickAboutBox.h"
 #include "lx/lxQuickAboutBoxForm.h"
-#include "tests/lx/lxWindowTestSupport.h"
+#include "tests/support/WindowPicture.h"
 
 namespace {
-
-LX_UNDECORATED_WINDOWS();
 
 const char* g_OutFile = nullptr;
 bool g_Saved = false;
@@ -34,7 +32,7 @@ VOID CALLBACK OnTick(HWND, UINT, UINT_PTR Id, DWORD) {
   if (!Dialog || ++g_Ticks < 5) return;
   KillTimer(nullptr, Id);
   UpdateWindow(Dialog->Handle());
-  g_Saved = lxtest::SaveScreenOfWindow(Dialog->Handle(), g_OutFile);
+  g_Saved = SaveWindowPicture(Dialog->Handle(), g_OutFile);
   std::printf("caption:   %s\n", Dialog->Caption().c_str());
   std::printf("mail body: %s\n", Dialog->EmailLab->Email()->Message.c_str());
   std::fflush(stdout);

@@ -14,13 +14,10 @@
 #include "lx/lxQuickAboutBoxForm.h"
 #include "tests/lx/lxLinkRecorder.h"
 #include "tests/lx/lxPaintTestSupport.h"
-#include "tests/lx/lxWindowTestSupport.h"
 
 using namespace testsupport;
 
 namespace {
-
-LX_UNDECORATED_WINDOWS();
 
 TlxQuickAboutBoxForm* ShownDialog() {
   for (int I = 0; I < Screen->FormCount(); ++I)

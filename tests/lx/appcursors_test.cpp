@@ -12,12 +12,9 @@
 #include "lx/lxGraphics.h"
 #include "lx/lxLabels.h"
 #include "tests/lx/lxPaintTestSupport.h"
-#include "tests/lx/lxWindowTestSupport.h"
 
 using namespace testsupport;
 using namespace lxtest;
-
-LX_UNDECORATED_WINDOWS();
 
 namespace {
 

@@ -19,8 +19,6 @@
 using namespace testsupport;
 using namespace lxcaptionbutton_detail;
 
-LX_UNDECORATED_WINDOWS();
-
 namespace {
 
 // ---- Layout arithmetic ------------------------------------------------------------------------

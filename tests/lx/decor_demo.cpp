@@ -14,20 +14,10 @@
 #include "lx/lxLabels.h"
 #include "lx/lxPropImage.h"
 #include "lx/lxRichLabel.h"
-#include "tests/lx/lxWindowTestSupport.h"
+#include "tests/controls/ControlsTestSupport.h"
+#include "tests/support/WindowPicture.h"
 
 namespace {
-
-LX_UNDECORATED_WINDOWS();
-
-void Pump(DWORD Ms) {
-  DWORD Start = GetTickCount();
-  while (GetTickCount() - Start < Ms) {
-    MSG Msg;
-    while (PeekMessageA(&Msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&Msg);
-    Sleep(10);
-  }
-}
 
 // A landscape picture: sky, sun and hills, as a JPEG image.
 TJPEGImage* LandscapeJpeg() {
@@ -126,15 +116,15 @@ int main(int argc, char** argv) {
   Image->Picture()->SetGraphic(Jpeg.get());
 
   Form->Show();
-  Pump(200);
+  testsupport::PumpFor(200);
   // The mouse over the first link shows its hover look.
   TPoint Over = Form->ClientToScreen(Point(Hovered->Left() + 10, Hovered->Top() + 5));
   SetCursorPos(Over.x, Over.y);
   PostMessageA(Form->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(Hovered->Left() + 10, Hovered->Top() + 5));
-  Pump(300);
+  testsupport::PumpFor(300);
   UpdateWindow(Form->Handle());
 
-  int Result = lxtest::SaveScreenOfWindow(Form->Handle(), argv[1]) ? 0 : 1;
+  int Result = SaveWindowPicture(Form->Handle(), argv[1]) ? 0 : 1;
   Form->Free();
   return Result;
 }

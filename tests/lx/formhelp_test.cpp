@@ -23,8 +23,6 @@
 using namespace testsupport;
 using namespace lxformhelp_detail;
 
-LX_UNDECORATED_WINDOWS();
-
 namespace {
 
 // What the form help reported.

@@ -4,59 +4,16 @@
 // window to the window manager and clips what Windows code draws there (there is no window
 // manager under Xvfb, so nothing is there at all); it also waits two seconds for a window manager
 // whenever a captioned window is hidden or destroyed. tools/wine-session.sh switches both off
-// for the lx title-bar test programs when it prepares a prefix. LX_UNDECORATED_WINDOWS() writes
-// the same per-program settings from inside the program, for prefixes prepared before that
-// (Wine reads them when the program starts, so they count from its next run on).
+// for the programs it lists (every session, before anything runs): a new test program with
+// captioned windows joins that list.
 #pragma once
 
 #include <windows.h>
 
 #include <atomic>
-#include <string>
 #include <thread>
 
-#include "classlib/Graphics.h"
-
 namespace lxtest {
-
-// Wine draws the non-client area of this program's windows itself.
-inline bool UseUndecoratedWindows() {
-  char Path[MAX_PATH];
-  DWORD Len = GetModuleFileNameA(nullptr, Path, MAX_PATH);
-  std::string Exe(Path, Len);
-  Exe = Exe.substr(Exe.find_last_of("\\/") + 1);
-  std::string Key = "Software\\Wine\\AppDefaults\\" + Exe + "\\X11 Driver";
-  HKEY K;
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, Key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &K, nullptr) !=
-      ERROR_SUCCESS)
-    return false;
-  bool Ok = RegSetValueExA(K, "Decorated", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2) == ERROR_SUCCESS;
-  RegSetValueExA(K, "Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
-  RegCloseKey(K);
-  return Ok;
-}
-
-#define LX_UNDECORATED_WINDOWS() \
-  static const bool g_LxUndecorated = ::lxtest::UseUndecoratedWindows()
-
-// Saves what the screen shows of the window (frame included) as a 24-bit BMP file; whether it was
-// written.
-inline bool SaveScreenOfWindow(HWND Wnd, const std::string& FileName) {
-  RECT R;
-  GetWindowRect(Wnd, &R);
-  TObjectPtr<TBitmap> Shot(TBitmap::Create());
-  Shot->SetPixelFormat(pf24bit);
-  Shot->SetSize(R.right - R.left, R.bottom - R.top);
-  HDC Screen = GetDC(nullptr);
-  BitBlt(Shot->Canvas()->Handle(), 0, 0, Shot->Width(), Shot->Height(), Screen, R.left, R.top, SRCCOPY);
-  ReleaseDC(nullptr, Screen);
-  try {
-    Shot->SaveToFile(FileName);
-    return true;
-  } catch (...) {
-    return false;
-  }
-}
 
 // Mouse input as the hardware would give it (the whole sequence is queued at once).
 inline void SendMouse(POINT ScreenPoint, DWORD DownFlag, DWORD UpFlag) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "lx/lxPropImage.h"
+#include "tests/classlib/graphics_test_support.h"
 #include "tests/lx/lxPaintTestSupport.h"
 
 using namespace testsupport;
@@ -27,31 +28,6 @@ TBitmap* TwoColours(int W, int H) {
   B->Canvas()->Brush()->SetColor(clBlue);
   B->Canvas()->FillRect(Rect(W / 2, 0, W, H));
   return B;
-}
-
-// 32 x 32: a red square in the middle, transparent around it.
-HICON RedSquareIcon() {
-  std::vector<uint8_t> Mask(32 * 4, 0xFF);  // 1: transparent
-  for (int Y = 8; Y < 24; ++Y)
-    for (int X = 8; X < 24; ++X) Mask[Y * 4 + X / 8] &= static_cast<uint8_t>(~(0x80 >> (X % 8)));
-  HBITMAP MaskBits = CreateBitmap(32, 32, 1, 1, Mask.data());
-  HDC Screen = GetDC(nullptr);
-  HBITMAP Colour = CreateCompatibleBitmap(Screen, 32, 32);
-  HDC DC = CreateCompatibleDC(Screen);
-  HGDIOBJ Old = SelectObject(DC, Colour);
-  RECT All{0, 0, 32, 32}, Middle{8, 8, 24, 24};
-  FillRect(DC, &All, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-  HBRUSH Red = CreateSolidBrush(RGB(255, 0, 0));
-  FillRect(DC, &Middle, Red);
-  DeleteObject(Red);
-  SelectObject(DC, Old);
-  DeleteDC(DC);
-  ReleaseDC(nullptr, Screen);
-  ICONINFO Info{TRUE, 0, 0, MaskBits, Colour};
-  HICON Icon = CreateIconIndirect(&Info);
-  DeleteObject(MaskBits);
-  DeleteObject(Colour);
-  return Icon;
 }
 
 TJPEGImage* QuadrantJpeg(bool Progressive) {
@@ -157,7 +133,7 @@ TEST_F(PropImageTest, ABitmapIsDrawnAtItsPlaceWithAndWithoutTheIntermediateBitma
 
 TEST_F(PropImageTest, IconsKeepTheirTransparentPixelsAndAutoSizeTakesThePictureSize) {
   TObjectPtr<TIcon> Icon(TIcon::Create());
-  Icon->SetHandle(RedSquareIcon());
+  Icon->SetHandle(gfxtest::MakeIcon(32, 8));
   Image->SetBounds(20, 20, 105, 105);
   Image->Picture()->SetGraphic(Icon.get());
   EXPECT_TRUE(Image->FixedStretching());

@@ -15,10 +15,12 @@
 #include "classlib/Forms.h"
 #include "classlib/FormStream.h"
 #include "classlib/TypInfo.h"
-#include "classlib/UIServices.h"
 #include "lx/lxInet.h"
 #include "lx/lxSystemInfo.h"
 #include "tests/lx/lxLinkRecorder.h"
+#include "tests/support/DialogTestSupport.h"
+#include "tests/support/RedirectedRegistry.h"
+#include "tests/support/RunProgram.h"
 
 using namespace lxsysteminfo_detail;
 
@@ -53,34 +55,6 @@ void PutData(HKEY Root, const std::string& Key, const std::string& Value, DWORD 
 void Put(HKEY Root, const std::string& Key, const std::string& Value, const std::string& Text) {
   PutData(Root, Key, Value, REG_SZ, Text.c_str(), static_cast<DWORD>(Text.size() + 1));
 }
-
-// While it lives, HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER of this process are two empty scratch
-// keys (below the real HKEY_CURRENT_USER, removed again afterwards).
-class TRegistrySandbox {
-public:
-  TRegistrySandbox() : FPath("Software\\VeldraneTests\\lx_sysinfo_" + std::to_string(GetCurrentProcessId())) {
-    SHDeleteKeyA(HKEY_CURRENT_USER, FPath.c_str());
-    RegCreateKeyExA(HKEY_CURRENT_USER, (FPath + "\\LM").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &FMachine, nullptr);
-    RegCreateKeyExA(HKEY_CURRENT_USER, (FPath + "\\CU").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &FUser, nullptr);
-    Ok = FMachine && FUser && RegOverridePredefKey(HKEY_LOCAL_MACHINE, FMachine) == 0 &&
-         RegOverridePredefKey(HKEY_CURRENT_USER, FUser) == 0;
-  }
-  ~TRegistrySandbox() {
-    RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
-    RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
-    RegCloseKey(FMachine);
-    RegCloseKey(FUser);
-    SHDeleteKeyA(HKEY_CURRENT_USER, FPath.c_str());
-  }
-  TRegistrySandbox(const TRegistrySandbox&) = delete;
-  TRegistrySandbox& operator=(const TRegistrySandbox&) = delete;
-  bool Ok = false;
-
-private:
-  std::string FPath;
-  HKEY FMachine = nullptr;
-  HKEY FUser = nullptr;
-};
 
 // ---- The Windows this process runs as --------------------------------------------------------------
 
@@ -194,7 +168,7 @@ void SetRemoteConnection(BYTE First, DWORD Size = 4) {
 
 // Everything that depends on the Windows version, as this process sees it.
 void CheckFactsOf(const TWindows& W) {
-  TRegistrySandbox Sandbox;
+  TRedirectedRegistry Sandbox("lx_sysinfo", {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER});
   ASSERT_TRUE(Sandbox.Ok) << "HKLM and HKCU could not be redirected";
   TObjectPtr<TlxSystemInfo> Info(TlxSystemInfo::Create(nullptr));
 
@@ -262,31 +236,21 @@ void CheckFactsOf(const TWindows& W) {
 }
 
 // Runs this program again as lx_sysinfo_<version>.exe, for which Wine reports that Windows; the
-// copy runs only SystemInfoAs.ThisWindows. Its exit code.
-DWORD RunAsWindows(const TWindows& W) {
+// copy runs only SystemInfoAs.ThisWindows.
+TProgramRun RunAsWindows(const TWindows& W) {
   char Self[MAX_PATH];
   GetModuleFileNameA(nullptr, Self, MAX_PATH);
   std::string ExeName = std::string("lx_sysinfo_") + W.WineVersion + ".exe";
   std::string Exe = lxtest::ExeDir() + ExeName;
-  if (!CopyFileA(Self, Exe.c_str(), FALSE)) return 1001;
+  if (!CopyFileA(Self, Exe.c_str(), FALSE)) return TProgramRun{};
   std::string Key = "Software\\Wine\\AppDefaults\\" + ExeName;
   Put(HKEY_CURRENT_USER, Key, "Version", W.WineVersion);
   SetEnvironmentVariableA("LX_SYSINFO_VERSION", W.WineVersion);
-  std::string Command = "\"" + Exe + "\" --gtest_brief=1 --gtest_filter=SystemInfoAs.ThisWindows";
-  STARTUPINFOA Start{};
-  Start.cb = sizeof Start;
-  PROCESS_INFORMATION Process{};
-  DWORD Code = 1002;
-  if (CreateProcessA(nullptr, Command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &Start, &Process)) {
-    if (WaitForSingleObject(Process.hProcess, 120000) == WAIT_OBJECT_0) GetExitCodeProcess(Process.hProcess, &Code);
-    else TerminateProcess(Process.hProcess, Code = 1003);
-    CloseHandle(Process.hThread);
-    CloseHandle(Process.hProcess);
-  }
+  TProgramRun Run = RunProgram("\"" + Exe + "\" --gtest_brief=1 --gtest_filter=SystemInfoAs.ThisWindows");
   SetEnvironmentVariableA("LX_SYSINFO_VERSION", nullptr);
   SHDeleteKeyA(HKEY_CURRENT_USER, Key.c_str());
   DeleteFileA(Exe.c_str());
-  return Code;
+  return Run;
 }
 
 // The display-mode calls the screen setters make ("test 800x600", "set 16bit"); only g_Accept passes.
@@ -301,21 +265,6 @@ LONG WINAPI RecordDisplayChange(DEVMODEA* Mode, DWORD Flags) {
   return What == g_Accept ? DISP_CHANGE_SUCCESSFUL : DISP_CHANGE_BADMODE;
 }
 
-std::vector<std::string> g_Boxes;
-// Message boxes recorded instead of shown (a real one would wait for a click).
-class TBoxRecorder : public TUIServices {
-public:
-  TBoxRecorder() : FSaved(SetUIServices(this)) {}
-  ~TBoxRecorder() override { SetUIServices(FSaved); }
-  int MessageBox(const std::string& Text, const std::string& Caption, UINT Flags) override {
-    g_Boxes.push_back(Caption + "|" + Text + "|" + std::to_string(Flags));
-    return IDOK;
-  }
-
-private:
-  TUIServices* FSaved;
-};
-
 }  // namespace
 
 // ---- Tests ----------------------------------------------------------------------------------------
@@ -325,7 +274,10 @@ TEST(SystemInfo, FactsFollowTheTableOnEveryWindows) {
     SCOPED_TRACE("the prefix's own Windows");
     CheckFactsOf(kDefaultWindows);
   }
-  for (const TWindows& W : kOtherWindows) EXPECT_EQ(RunAsWindows(W), 0u) << W.WineVersion;
+  for (const TWindows& W : kOtherWindows) {
+    const TProgramRun Run = RunAsWindows(W);
+    EXPECT_EQ(Run.ExitCode, 0u) << W.WineVersion << "\n" << Run.Text();
+  }
 }
 
 TEST(SystemInfoAs, ThisWindows) {
@@ -392,23 +344,26 @@ TEST(SystemInfo, ScreenModes) {
 }
 
 TEST(SystemInfo, ReadOnlyFactsSayTheyAreReadOnlyOnlyInADesigner) {
-  TBoxRecorder Boxes;  // message boxes recorded for the whole test
+  testsupport::TFakeUIServices Fake;  // message boxes recorded for the whole test
+  const auto& Boxes = Fake.MessageBoxes;
   TObjectPtr<TlxSystemInfo> Info(TlxSystemInfo::Create(nullptr));
   Info->SetName("lxSystemInfo1");
   Info->SetALLOW_EDIT(true);
   SetStrProp(Info.get(), "WinVersion", "x");  // at run time: silent
-  EXPECT_TRUE(g_Boxes.empty());
+  EXPECT_TRUE(Boxes.empty());
   Info->SetDesigning(true);
   SetStrProp(Info.get(), "WinVersion", "x");
   SetOrdProp(Info.get(), "CPUFrequency", 1);
-  ASSERT_EQ(g_Boxes.size(), 2u);
-  EXPECT_EQ(g_Boxes[0], "lxSystemInfo1|This property is READ-ONLY.\r\nYou could not change this value.|64");
+  ASSERT_EQ(Boxes.size(), 2u);
+  EXPECT_EQ(Boxes[0].Caption, "lxSystemInfo1");
+  EXPECT_EQ(Boxes[0].Text, "This property is READ-ONLY.\r\nYou could not change this value.");
+  EXPECT_EQ(Boxes[0].Flags, static_cast<UINT>(MB_ICONINFORMATION));
   Info->SetALLOW_EDIT(false);
   SetStrProp(Info.get(), "WinVersion", "x");
-  EXPECT_EQ(g_Boxes.size(), 2u);
+  EXPECT_EQ(Boxes.size(), 2u);
 
   // Nothing but the switch is stored, and a form resource being read writes nothing.
-  TRegistrySandbox Sandbox;
+  TRedirectedRegistry Sandbox("lx_sysinfo", {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER});
   Put(HKEY_CURRENT_USER, kShellFolders, "Desktop", "C:\\Desk");
   Info->SetDesigning(false);
   ReadComponentFromText("object lxSystemInfo1: TlxSystemInfo\n  ALLOW_EDIT = True\n  DirDesktop = 'C:\\Other'\nend\n",

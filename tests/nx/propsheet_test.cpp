@@ -20,6 +20,7 @@
 #include "tests/controls/ControlsTestSupport.h"
 #include "tests/nx/propsheet_module.h"
 #include "tests/nx/test_data_object.h"
+#include "tests/support/RedirectedRegistry.h"
 
 using namespace nxtest;
 using namespace testsupport;
@@ -458,35 +459,6 @@ TEST_F(NxPropSheet, APageWhoseFormCannotBeMadeStaysBlankAndStillAnswers) {
 
 namespace {
 
-// HKEY_CLASSES_ROOT and HKEY_LOCAL_MACHINE redirected to scratch keys of their own for a scope.
-class TRedirectedRegistry {
-public:
-  TRedirectedRegistry() {
-    const std::string Base = "Software\\VeldraneTests\\nx-propsheet-" + std::to_string(GetCurrentProcessId());
-    FBase = Base;
-    RegCreateKeyExA(HKEY_CURRENT_USER, (Base + "\\HKCR").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &Classes,
-                    nullptr);
-    RegCreateKeyExA(HKEY_CURRENT_USER, (Base + "\\HKLM").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &Machine,
-                    nullptr);
-    RegOverridePredefKey(HKEY_CLASSES_ROOT, Classes);
-    RegOverridePredefKey(HKEY_LOCAL_MACHINE, Machine);
-  }
-  ~TRedirectedRegistry() {
-    RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
-    RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
-    RegCloseKey(Classes);
-    RegCloseKey(Machine);
-    SHDeleteKeyA(HKEY_CURRENT_USER, FBase.c_str());
-  }
-  TRedirectedRegistry(const TRedirectedRegistry&) = delete;
-  TRedirectedRegistry& operator=(const TRedirectedRegistry&) = delete;
-  HKEY Classes = nullptr;
-  HKEY Machine = nullptr;
-
-private:
-  std::string FBase;
-};
-
 // Every value under Root as "key|name|type|data" (keys without values as "key/"), sorted.
 void ListTree(HKEY Root, const std::string& Path, std::vector<std::string>& Out) {
   HKEY Key;
@@ -531,9 +503,10 @@ constexpr const char* kApproved = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\
 
 TEST(NxPropSheetRegistry, RegisteringWritesExactlyTheClassHandlerAndApprovedEntries) {
   EnsureUnitsStarted();
-  TRedirectedRegistry Registry;
+  TRedirectedRegistry Registry("nx-propsheet", {HKEY_CLASSES_ROOT, HKEY_LOCAL_MACHINE});
+  const HKEY ClassesKey = Registry.Key(HKEY_CLASSES_ROOT), MachineKey = Registry.Key(HKEY_LOCAL_MACHINE);
   HKEY Approved;
-  ASSERT_EQ(RegCreateKeyExA(Registry.Machine, kApproved, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &Approved, nullptr),
+  ASSERT_EQ(RegCreateKeyExA(MachineKey, kApproved, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &Approved, nullptr),
             ERROR_SUCCESS);
   RegCloseKey(Approved);
   char Self[MAX_PATH];
@@ -541,25 +514,26 @@ TEST(NxPropSheetRegistry, RegisteringWritesExactlyTheClassHandlerAndApprovedEntr
   const std::string Clsid = GUIDToString(kClsidPropSheet);
 
   ComServer()->UpdateRegistry(true);
-  EXPECT_EQ(Tree(Registry.Classes),
+  EXPECT_EQ(Tree(ClassesKey),
             Sorted({
                 "CLSID\\" + Clsid + "\\InprocServer32||1|" + Sz(Self),
                 "CLSID\\" + Clsid + "\\InprocServer32|ThreadingModel|1|" + Sz("Apartment"),
                 "CLSID\\" + Clsid + "||1|" + Sz("Veldrane test property sheet"),
                 "vdtestpsfile\\shellex\\PropertySheetHandlers\\VdTestPropSheet||1|" + Sz(Clsid),
             }));
-  EXPECT_EQ(Tree(Registry.Machine),
+  EXPECT_EQ(Tree(MachineKey),
             (std::vector<std::string>{std::string(kApproved) + "|" + Clsid + "|1|" + Sz("VdTestPropSheet")}))
       << "the Approved value is a REG_SZ with its terminating zero";
 
   ComServer()->UpdateRegistry(false);
-  EXPECT_EQ(Tree(Registry.Classes), (std::vector<std::string>{"CLSID/"})) << "the file type went with its last key";
-  EXPECT_EQ(Tree(Registry.Machine), (std::vector<std::string>{std::string(kApproved) + "/"}));
+  EXPECT_EQ(Tree(ClassesKey), (std::vector<std::string>{"CLSID/"})) << "the file type went with its last key";
+  EXPECT_EQ(Tree(MachineKey), (std::vector<std::string>{std::string(kApproved) + "/"}));
 }
 
 TEST(NxPropSheetRegistry, ControlPanelTypesGoUnderTheMachineKeyAndOtherHandlersStay) {
   EnsureUnitsStarted();
-  TRedirectedRegistry Registry;
+  TRedirectedRegistry Registry("nx-propsheet", {HKEY_CLASSES_ROOT, HKEY_LOCAL_MACHINE});
+  const HKEY ClassesKey = Registry.Key(HKEY_CLASSES_ROOT), MachineKey = Registry.Key(HKEY_LOCAL_MACHINE);
   TObjectPtr<TNxShellPropSheetExt> Applet(TNxShellPropSheetExt::Create(nullptr));
   Applet->SetCLSID("{BC8484D9-F549-4D85-BA60-81E97138A785}");
   Applet->SetExtensionName("VdTestApplet");
@@ -569,26 +543,26 @@ TEST(NxPropSheetRegistry, ControlPanelTypesGoUnderTheMachineKeyAndOtherHandlersS
   const std::string Handler = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Controls Folder\\VdTestApplet\\shellex\\"
                               "PropertySheetHandlers\\VdTestApplet";
   HKEY Approved;
-  ASSERT_EQ(RegCreateKeyExA(Registry.Machine, kApproved, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &Approved, nullptr),
+  ASSERT_EQ(RegCreateKeyExA(MachineKey, kApproved, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &Approved, nullptr),
             ERROR_SUCCESS);
   RegCloseKey(Approved);
   Applet->UpdateRegistry(true);
-  EXPECT_EQ(Tree(Registry.Machine),
+  EXPECT_EQ(Tree(MachineKey),
             Sorted({Handler + "||1|" + Sz("{BC8484D9-F549-4D85-BA60-81E97138A785}"),
                     std::string(kApproved) + "|{BC8484D9-F549-4D85-BA60-81E97138A785}|1|" + Sz("VdTestApplet")}))
       << "approved as well";
-  EXPECT_EQ(Tree(Registry.Classes),
+  EXPECT_EQ(Tree(ClassesKey),
             (std::vector<std::string>{"CLSID\\{BC8484D9-F549-4D85-BA60-81E97138A785}||1|" + Sz("Applet pages")}));
   Applet->UpdateRegistry(false);
   HKEY Probe;
-  EXPECT_NE(RegOpenKeyExA(Registry.Machine, Handler.c_str(), 0, KEY_READ, &Probe), ERROR_SUCCESS);
-  const std::vector<std::string> Machine = Tree(Registry.Machine);
+  EXPECT_NE(RegOpenKeyExA(MachineKey, Handler.c_str(), 0, KEY_READ, &Probe), ERROR_SUCCESS);
+  const std::vector<std::string> Machine = Tree(MachineKey);
   EXPECT_NE(std::find(Machine.begin(), Machine.end(), std::string(kApproved) + "/"), Machine.end())
       << "the Approved value went";
 
   // A file type whose shellex key holds another handler keeps it.
   HKEY Other;
-  ASSERT_EQ(RegCreateKeyExA(Registry.Classes, "vdtestpsfile\\shellex\\ContextMenuHandlers\\Other", 0, nullptr, 0,
+  ASSERT_EQ(RegCreateKeyExA(ClassesKey, "vdtestpsfile\\shellex\\ContextMenuHandlers\\Other", 0, nullptr, 0,
                             KEY_ALL_ACCESS, nullptr, &Other, nullptr),
             ERROR_SUCCESS);
   RegCloseKey(Other);
@@ -596,14 +570,14 @@ TEST(NxPropSheetRegistry, ControlPanelTypesGoUnderTheMachineKeyAndOtherHandlersS
   Pages->SetCLSID("{48957DC8-A62D-4A9E-8A85-781AD02B8ED4}");
   Pages->SetExtensionName("VdTestPages");
   Pages->RegisterFileType("vdtestpsfile", true);
-  const std::vector<std::string> Written = Tree(Registry.Classes);
+  const std::vector<std::string> Written = Tree(ClassesKey);
   EXPECT_NE(std::find(Written.begin(), Written.end(),
                       "vdtestpsfile\\shellex\\PropertySheetHandlers\\VdTestPages||1|" +
                           Sz("{48957DC8-A62D-4A9E-8A85-781AD02B8ED4}")),
             Written.end());
   Pages->RegisterFileType("vdtestpsfile", false);
   std::vector<std::string> Left;
-  for (const std::string& Entry : Tree(Registry.Classes))
+  for (const std::string& Entry : Tree(ClassesKey))
     if (Entry.rfind("vdtestpsfile", 0) == 0) Left.push_back(Entry);
   EXPECT_EQ(Left, (std::vector<std::string>{"vdtestpsfile\\shellex\\ContextMenuHandlers\\Other/"}))
       << "only the emptied PropertySheetHandlers key goes";

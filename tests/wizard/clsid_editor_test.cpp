@@ -7,6 +7,7 @@
 #include "classlib/SysUtils.h"
 #include "nx/NxCustShlObj.h"
 #include "tests/wizard/EditorTestSupport.h"
+#include "wizard/Nx_Property_GUID.h"
 
 using namespace testsupport;
 
@@ -48,7 +49,7 @@ TEST(ClsIdEditor, OkWritesOnceCancelNothingAndTypedTextGoesThroughTheSetter) {
   Object->SetCLSID(kClsid);
   TCountingDesigner Designer;
   TFakeUIServices Fake;
-  TIdePropertyEditorPtr Editor = IdePropertyEditor("TNxBaseShellObject", "CLSID", Object.get(), &Designer);
+  TIdePropertyEditorPtr Editor = MakePropertyEditor("TNxBaseShellObject", "CLSID", &Designer, Object.get());
   EXPECT_EQ(Editor->GetAttributes(), static_cast<uint32_t>(paDialog));
   EXPECT_STREQ(Editor->GetValue(), kClsid);
   for (bool Confirm : {false, true})
@@ -68,7 +69,7 @@ TEST(ClsIdEditor, OkWritesOnceCancelNothingAndTypedTextGoesThroughTheSetter) {
   EXPECT_TRUE(Editor->SetValue(kClsid));
   EXPECT_EQ(Designer.Count, 2);
   EXPECT_FALSE(Editor->SetValue(kOther + 1)) << "no opening brace";
-  EXPECT_EQ(IdeReport(), SysErrorMessage(static_cast<DWORD>(CO_E_CLASSSTRING)));
+  EXPECT_EQ(LastIdeException(), SysErrorMessage(static_cast<DWORD>(CO_E_CLASSSTRING)));
   EXPECT_EQ(Object->GetCLSID(), kClsid);
   EXPECT_EQ(Designer.Count, 2);
 }

@@ -9,6 +9,7 @@
 #include "standins/NxRuntimeStandIns.h"
 #include "tests/support/TempTree.h"
 #include "tests/wizard/EditorTestSupport.h"
+#include "wizard/Nx_DefaultShellFolderIcon.h"
 
 using namespace testsupport;
 
@@ -115,8 +116,8 @@ TEST(DefaultIconEditor, EnterLoadsAndOkStoresTheFileNameWithTheItemsIconIndexOnc
   Overlay->SetIconIndex(2);
   TCountingDesigner Designer;
   TFakeUIServices Fake;
-  TIdePropertyEditorPtr FolderEditor = IdePropertyEditor("TNxCustomShellFolder", "DefaultIcon", Folder.get(), &Designer);
-  TIdePropertyEditorPtr OverlayEditor = IdePropertyEditor("TNxOverlayIcon", "IconFile", Overlay.get(), &Designer);
+  TIdePropertyEditorPtr FolderEditor = MakePropertyEditor("TNxCustomShellFolder", "DefaultIcon", &Designer, Folder.get());
+  TIdePropertyEditorPtr OverlayEditor = MakePropertyEditor("TNxOverlayIcon", "IconFile", &Designer, Overlay.get());
   EXPECT_STREQ(FolderEditor->GetValue(), "old.dll,1");
 
   Fake.OnModal<TNxShellFolderDefaultIcon>([](TNxShellFolderDefaultIcon& F) {

@@ -8,6 +8,7 @@
 #include "classlib/TypInfo.h"
 #include "ide/DesignEditors.h"
 #include "tests/support/TempTree.h"
+#include "tests/wizard/EditorTestSupport.h"
 
 namespace {
 
@@ -56,23 +57,6 @@ VD_DEFINE_CLASS(TProbe) {
 VD_DEFINE_CLASS(TListedProperty) {}
 VD_DEFINE_CLASS(TProbeEditor) {}
 
-class TCountingDesigner final : public IIdeDesigner {
-public:
-  void IDE_SLOT Modified() override { ++Count; }
-  int Count = 0;
-};
-
-class TValues final : public IIdeStringSink {
-public:
-  void IDE_SLOT Add(const char* Value) override { Lines.push_back(Value); }
-  std::vector<std::string> Lines;
-};
-
-std::string LastException() {
-  const char* Message = IdeLastException();
-  return Message ? Message : "";
-}
-
 // The last registration row.
 TIdeEditorRegistration LastRow() {
   TIdeEditorRegistration Row{};
@@ -85,7 +69,7 @@ TEST(IdeDesign, KeepsTheLastReportedException) {
   EXPECT_EQ(IdeLastException(), nullptr);
   IdeHandleException("EConvertError", "first");
   IdeHandleException("Exception", "second");
-  EXPECT_EQ(LastException(), "second");
+  EXPECT_EQ(LastIdeException(), "second");
   IdeClearException();
   EXPECT_EQ(IdeLastException(), nullptr);
 }
@@ -142,7 +126,7 @@ TEST(IdeDesign, StringAndIntegerPropertiesReadAndWriteThroughTheSlots) {
   EXPECT_STREQ(Count->GetValue(), "12");
   IdeClearException();
   EXPECT_FALSE(Count->SetValue("12-x"));
-  EXPECT_EQ(LastException(), "'12-x' is not a valid integer value");
+  EXPECT_EQ(LastIdeException(), "'12-x' is not a valid integer value");
   EXPECT_EQ(A->FCount, 12);
   Count->Release();
   IIdePropertyEditor* Small = CreateIdePropertyEditor(LastRow(), &Designer, {A.get()}, "Small");
@@ -160,7 +144,7 @@ TEST(IdeDesign, AValueListReachesTheIdesSink) {
   TObjectPtr<TProbe> A(TProbe::Create(nullptr));
   IIdePropertyEditor* Editor = CreateIdePropertyEditor(LastRow(), nullptr, {A.get()}, "Caption");
   EXPECT_EQ(Editor->GetAttributes(), paMultiSelect | paValueList);
-  TValues Values;
+  TValueSink Values;
   EXPECT_TRUE(Editor->GetValues(&Values));
   EXPECT_EQ(Values.Lines, (std::vector<std::string>{"TForm1", "TForm2"}));
   EXPECT_TRUE(Editor->Edit()) << "the base opens nothing";
@@ -182,7 +166,7 @@ TEST(IdeDesign, AComponentEditorsVerbsFollowTheBaseVerbs) {
   A->SetTag(-1);
   IdeClearException();
   EXPECT_FALSE(Editor->ExecuteVerb(0));
-  EXPECT_EQ(LastException(), "negative tag");
+  EXPECT_EQ(LastIdeException(), "negative tag");
   Editor->Release();
 }
 

@@ -7,7 +7,7 @@
 #include "tests/nx/iconlist_test_support.h"
 #include "tests/support/DialogTestSupport.h"
 #include "tests/support/TempTree.h"
-#include "tests/wizard/EditorRows.h"
+#include "tests/wizard/EditorTestSupport.h"
 #include "wizard/Nx_IconListEditor.h"
 
 using namespace testsupport;
@@ -20,7 +20,6 @@ using TScript = std::function<void(TIconListEditorWindow&)>;
 
 class IconListEditor : public ::testing::Test {
 protected:
-  static void SetUpTestSuite() { Nx_IconListEditor_DoRegister(); }
   void SetUp() override {
     IdeClearException();
     List.reset(TIconList21::Create(nullptr));
@@ -80,7 +79,7 @@ TEST_F(IconListEditor, TheVerbFollowsTheBaseVerbsAndRefusesOtherComponents) {
   EXPECT_THROW(EditIconList(Other.get()), Exception);
   auto OnOther = MakeComponentEditor("TNxIconList", &Designer, Other.get());
   EXPECT_FALSE(OnOther->ExecuteVerb(0));
-  EXPECT_EQ(LastReportedException(), "Not a TNxIconList component");
+  EXPECT_EQ(LastIdeException(), "Not a TNxIconList component");
   EXPECT_TRUE(Fake.ModalForms.empty());
 }
 

@@ -6,6 +6,7 @@
 #include "nx/NxPropertySheetExt.h"
 #include "tests/wizard/EditorTestSupport.h"
 #include "tests/wizard/WizardTestSupport.h"
+#include "wizard/Nx_PropertySheetEditor.h"
 
 using namespace testsupport;
 
@@ -82,7 +83,7 @@ protected:
   TCountingDesigner Designer;
   TFakeUIServices Fake;
   TIdePropertyEditorPtr Editor{
-      IdePropertyEditor("TNxShellPropSheetExt", "PropertySheets", Extension.get(), &Designer)};
+      MakePropertyEditor("TNxShellPropSheetExt", "PropertySheets", &Designer, Extension.get())};
 };
 
 TEST_F(PropertySheetEditor, OkWritesAddedRepeatedAndMovedPagesWithTheirIconsOnce) {

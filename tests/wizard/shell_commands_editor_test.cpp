@@ -6,6 +6,7 @@
 
 #include "nx/NxFileClasses.h"
 #include "tests/wizard/EditorTestSupport.h"
+#include "wizard/Nx_ShellCommandEditor.h"
 
 using namespace testsupport;
 
@@ -70,7 +71,7 @@ protected:
   TCountingDesigner Designer;
   TFakeUIServices Fake;
   TIdePropertyEditorPtr Editor{
-      IdePropertyEditor("TNxCustomShellCommandsEditor", "AnotherCommands", Commands.get(), &Designer)};
+      MakePropertyEditor("TNxCustomShellCommandsEditor", "AnotherCommands", &Designer, Commands.get())};
 };
 
 TEST_F(ShellCommandsEditor, AddEditAndRemoveReachTheListsOnOkOnlyAndEditReplacesItsRow) {

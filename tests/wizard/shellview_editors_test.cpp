@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/DialogTestSupport.h"
-#include "tests/wizard/EditorRows.h"
+#include "tests/wizard/EditorTestSupport.h"
 #include "tests/wizard/WizardTestSupport.h"
 #include "wizard/Nx_ActivationVerbs.h"
 #include "wizard/Nx_NamespaceColumnsPropEditor.h"
@@ -15,14 +15,8 @@ using namespace testsupport;
 
 namespace {
 
-
 class ShellViewEditors : public ::testing::Test {
 protected:
-  static void SetUpTestSuite() {
-    static const bool Registered = (Nx_ShellViewFormPropEdit_DoRegister(), Nx_ActivationVerbs_DoRegister(),
-                                    Nx_NamespaceColumnsPropEditor_DoRegister(), true);
-    (void)Registered;
-  }
   void SetUp() override { IdeClearException(); }
   TFakeUIServices Fake;
   TCountingDesigner Designer;
@@ -191,7 +185,7 @@ TEST_F(ShellViewEditors, ColumnPropertiesShowColumnNamesAndTakeNumbersOnly) {
   }
   EXPECT_EQ(Designer.Count, 3);
   EXPECT_FALSE(Sorting->SetValue("12-x"));
-  EXPECT_EQ(LastReportedException(), "'12-x' is not a valid integer value");
+  EXPECT_EQ(LastIdeException(), "'12-x' is not a valid integer value");
   EXPECT_EQ(Details->DefSortingColumn, 1);
 
   // The common columns offer their owner's columns; without an owner none.
@@ -209,7 +203,7 @@ TEST_F(ShellViewEditors, ColumnPropertiesShowColumnNamesAndTakeNumbersOnly) {
   auto Wrong = MakePropertyEditor("TNxNamespaceDetails", "DefDisplayColumn", &Designer, NoDetails.get());
   TValueSink Sink;
   EXPECT_FALSE(Wrong->GetValues(&Sink));
-  EXPECT_EQ(LastReportedException(), "Invalid class typecast");
+  EXPECT_EQ(LastIdeException(), "Invalid class typecast");
 }
 
 }  // namespace

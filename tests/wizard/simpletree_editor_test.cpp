@@ -5,7 +5,7 @@
 
 #include "tests/nx/iconlist_test_support.h"
 #include "tests/support/DialogTestSupport.h"
-#include "tests/wizard/EditorRows.h"
+#include "tests/wizard/EditorTestSupport.h"
 #include "wizard/Nx_SimpleTreeComponentEditor.h"
 
 using namespace testsupport;
@@ -38,7 +38,6 @@ void Dump(TNxSimpleTreeDataGrain* Grain, std::vector<std::wstring>& Out, const s
 
 class SimpleTreeEditor : public ::testing::Test {
 protected:
-  static void SetUpTestSuite() { Nx_SimpleTreeComponentEditor_DoRegister(); }
   void SetUp() override {
     IdeClearException();
     Provider.reset(TNxSimpleTreeProvider::Create(nullptr));
@@ -94,7 +93,7 @@ TEST_F(SimpleTreeEditor, TheVerbFollowsTheBaseVerbsAndRefusesOtherComponents) {
   TObjectPtr<TComponent> Other(TComponent::Create(nullptr));
   auto OnOther = MakeComponentEditor("TNxSimpleTreeProvider", &Designer, Other.get());
   EXPECT_FALSE(OnOther->ExecuteVerb(0));
-  EXPECT_EQ(LastReportedException(), "Not a TNxSimpleTreeProvider component");
+  EXPECT_EQ(LastIdeException(), "Not a TNxSimpleTreeProvider component");
   EXPECT_TRUE(Fake.ModalForms.empty());
 }
 
