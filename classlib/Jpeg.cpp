@@ -47,7 +47,7 @@ private:
 
 TJPEGImage::~TJPEGImage() {
   FreePalette();
-  if (FBitmap) FBitmap->Free();
+  FreeAndNil(FBitmap);
 }
 
 void TJPEGImage::FreePalette() {
@@ -57,20 +57,19 @@ void TJPEGImage::FreePalette() {
 
 void TJPEGImage::FreeBitmap() {
   if (FData.empty()) return;  // the bitmap is the picture itself until it is compressed
-  if (FBitmap) FBitmap->Free();
-  FBitmap = nullptr;
+  FreeAndNil(FBitmap);
   FreePalette();
 }
 
 void TJPEGImage::Assign(TPersistent* Source) {
   if (auto* J = dynamic_cast<TJPEGImage*>(Source)) {
     if (J == this) return;
-    std::unique_ptr<TBitmap, void (*)(TBitmap*)> Copy(nullptr, [](TBitmap* B) { B->Free(); });
+    TObjectPtr<TBitmap> Copy;
     if (J->FData.empty() && J->FBitmap) {
       Copy.reset(TBitmap::Create());
       Copy->Assign(J->FBitmap);
     }
-    if (FBitmap) FBitmap->Free();
+    FreeAndNil(FBitmap);
     FBitmap = Copy.release();
     FreePalette();
     FData = J->FData;
@@ -88,26 +87,20 @@ void TJPEGImage::Assign(TPersistent* Source) {
     return;
   }
   if (auto* B = dynamic_cast<TBitmap*>(Source)) {
-    TBitmap* Copy = TBitmap::Create();
-    try {
-      Copy->Assign(B);
-      Copy->SetPixelFormat(pf24bit);
-    } catch (...) {
-      Copy->Free();
-      throw;
-    }
-    if (FBitmap) FBitmap->Free();
-    FBitmap = Copy;
+    TObjectPtr<TBitmap> Copy(TBitmap::Create());
+    Copy->Assign(B);
+    Copy->SetPixelFormat(pf24bit);
+    FreeAndNil(FBitmap);
+    FBitmap = Copy.release();
     FreePalette();
     FData.clear();
-    FFileWidth = Copy->Width();
-    FFileHeight = Copy->Height();
+    FFileWidth = FBitmap->Width();
+    FFileHeight = FBitmap->Height();
     Changed(this);
     return;
   }
   if (!Source) {
-    if (FBitmap) FBitmap->Free();
-    FBitmap = nullptr;
+    FreeAndNil(FBitmap);
     FreePalette();
     FData.clear();
     FFileWidth = FFileHeight = 0;
@@ -154,8 +147,7 @@ void TJPEGImage::LoadFromStream(TStream& Stream) {
   std::vector<uint8_t> Bytes(static_cast<size_t>(Left));
   if (!Bytes.empty()) Stream.ReadBuffer(Bytes.data(), static_cast<int32_t>(Bytes.size()));
   jpegcodec::TJpegInfo Info = CodecCall([&] { return jpegcodec::ReadJpegInfo(Bytes.data(), Bytes.size()); });
-  if (FBitmap) FBitmap->Free();
-  FBitmap = nullptr;
+  FreeAndNil(FBitmap);
   FreePalette();
   FData = std::move(Bytes);
   FFileWidth = Info.Width;
@@ -217,7 +209,7 @@ void TJPEGImage::DIBNeeded() {
   Options.Quantize = FPixelFormat == jf8Bit;
   Options.ShowPasses = FProgressiveDisplay;
 
-  std::unique_ptr<TBitmap, void (*)(TBitmap*)> Image(TBitmap::Create(), [](TBitmap* B) { B->Free(); });
+  TObjectPtr<TBitmap> Image(TBitmap::Create());
   HPALETTE NewPalette = nullptr;
   auto Prepare = [&](const jpegcodec::TFrame& Frame) {
     Image->SetPixelFormat(Frame.Indexed ? pf8bit : pf24bit);
@@ -238,7 +230,7 @@ void TJPEGImage::DIBNeeded() {
       if (Count) NewPalette = CreatePalette(Pal);
     }
     // While passes are shown, a handler drawing the image sees this bitmap.
-    if (FBitmap) FBitmap->Free();
+    FreeAndNil(FBitmap);
     FBitmap = Image.release();
     FreePalette();
     FPalette = NewPalette;
@@ -256,8 +248,7 @@ void TJPEGImage::DIBNeeded() {
     CodecCall([&] { jpegcodec::DecodeJpeg(FData.data(), FData.size(), Options, Prepare, OnPass); });
   } catch (...) {
     // Nothing half-decoded stays behind.
-    if (FBitmap) FBitmap->Free();
-    FBitmap = nullptr;
+    FreeAndNil(FBitmap);
     FreePalette();
     throw;
   }
