@@ -4,6 +4,7 @@
 
 #include "classlib/ControlsPublish.h"
 #include "classlib/Forms.h"
+#include "classlib/GraphicsInternal.h"
 #include "classlib/TypInfo.h"
 
 using namespace controls_publish;
@@ -111,7 +112,8 @@ void TBitBtn::DrawItem(const DRAWITEMSTRUCT& Draw) {
   DrawFrameControl(DC, &R, DFC_BUTTON, DFCS_BUTTONPUSH | (Pressed ? DFCS_PUSHED : 0));
 
   std::string Text = GetText();
-  HGDIOBJ OldFont = SelectObject(DC, Font()->Handle());
+  // The DC is the system's: what is selected into it goes back on every path.
+  graphics_detail::TSelectObject SelectedFont(DC, Font()->Handle());
   RECT Measure{0, 0, 0, 0};
   if (!Text.empty()) DrawTextA(DC, Text.c_str(), -1, &Measure, DT_SINGLELINE | DT_CALCRECT);
   TPoint GlyphPos;
@@ -128,7 +130,6 @@ void TBitBtn::DrawItem(const DRAWITEMSTRUCT& Draw) {
     DrawTextA(DC, Text.c_str(), -1, &TextRect, DT_SINGLELINE | DT_NOCLIP);
     SetBkMode(DC, OldMode);
   }
-  SelectObject(DC, OldFont);
   if (Focus) {
     TRect F = Draw.rcItem;
     InflateRect(&F, -4, -4);

@@ -1,5 +1,6 @@
-// Shared by the graphics sources only: counted creation and deletion of GDI objects, and owners
-// for the temporary objects and DCs that drawing code needs.
+// Shared by the class library's sources only (graphics, image lists, controls that draw or
+// measure): counted creation and deletion of GDI objects, and owners for the temporary objects and
+// DCs that drawing code needs.
 #pragma once
 
 #include <windows.h>

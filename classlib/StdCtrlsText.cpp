@@ -2,6 +2,7 @@
 #include "classlib/StdCtrls.h"
 
 #include "classlib/ControlsPublish.h"
+#include "classlib/GraphicsInternal.h"
 #include "classlib/TypInfo.h"
 
 using namespace controls_publish;
@@ -126,12 +127,12 @@ void TCustomStaticText::AdjustBounds() {
   TComponentState State = ComponentState();
   if (!FAutoSize || State.Contains(csLoading) || State.Contains(csDestroying)) return;
   std::string Text = GetText();
-  HDC DC = GetDC(nullptr);
-  HGDIOBJ Old = SelectObject(DC, Font()->Handle());
   RECT R{0, 0, 0, 0};
-  DrawTextA(DC, Text.empty() ? " " : Text.c_str(), -1, &R, DT_SINGLELINE | DT_CALCRECT);
-  SelectObject(DC, Old);
-  ReleaseDC(nullptr, DC);
+  {
+    graphics_detail::TScreenDC DC;
+    graphics_detail::TSelectObject Selected(DC.Get(), Font()->Handle());
+    DrawTextA(DC.Get(), Text.empty() ? " " : Text.c_str(), -1, &R, DT_SINGLELINE | DT_CALCRECT);
+  }
   SetBounds(Left(), Top(), R.right - R.left, R.bottom - R.top);
 }
 
