@@ -5,12 +5,16 @@
 #include "classlib/Dialogs.h"
 #include "classlib/Forms.h"
 #include "classlib/Menus.h"
+#include "classlib/ModuleRuntime.h"
 
 namespace {
 std::atomic<TUIServices*> g_Installed{nullptr};
 
 TUIServices& DefaultServices() {
-  static TUIServices* const Default = new TUIServices;  // outlives every unit shutdown
+  static TUIServices* const Default = [] {  // outlives every unit shutdown
+    AtModuleRelease([] { delete &DefaultServices(); });
+    return new TUIServices;
+  }();
   return *Default;
 }
 }  // namespace
