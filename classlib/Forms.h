@@ -222,9 +222,6 @@ public:
   void Terminate();
   bool Terminated() const noexcept { return FTerminated.load(); }
 
-  // A message box owned by the application's window (or the thread's active window); the
-  // button the user chose (IDOK, ...). Goes through the message-box function below.
-
   bool ShowHint() const noexcept { return FShowHint.load(); }
   void SetShowHint(bool Value) { FShowHint.store(Value); }
   std::string Hint() const;
