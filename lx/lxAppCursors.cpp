@@ -1,12 +1,11 @@
 #include "lx/lxAppCursors.h"
 
-#include <cctype>
-#include <string>
-
 #include "classlib/Forms.h"
 #include "classlib/StdCtrls.h"
+#include "classlib/SysUtils.h"
 #include "classlib/TypInfo.h"
 #include "classlib/UnitInit.h"
+#include "lx/lxUtils.h"
 
 namespace {
 // Process-wide, used on the hooked thread only.
@@ -123,11 +122,7 @@ bool TlxAppCursors::ApplyClientCursor(HWND Wnd, WNDPROC OldProc, TMessage& Messa
   TWinControl* Control = FindVCLWindow(P);
   HWND Under = WindowFromPoint(P);
   if (!Control) {
-    char Name[256] = {};
-    GetClassNameA(Under, Name, 255);
-    std::string Lower(Name);
-    for (char& C : Lower) C = static_cast<char>(std::tolower(static_cast<unsigned char>(C)));
-    return Lower != "edit" && ApplyObjectCursor(aoClientNonVCL, Wnd);
+    return !SameText(GetWindowClassName(Under), "edit") && ApplyObjectCursor(aoClientNonVCL, Wnd);
   }
   if (Under != Control->Handle()) {
     // A foreign child inside one of our controls: its own answer first.

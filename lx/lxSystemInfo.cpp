@@ -48,16 +48,6 @@ std::string UserNameOfWindows() {
   return GetUserNameA(Name, &Size) ? std::string(Name) : std::string();
 }
 
-std::string WithoutTrailingBackslash(std::string Path) {
-  if (!Path.empty() && Path.back() == '\\') Path.pop_back();
-  return Path;
-}
-
-bool VersionInfo(OSVERSIONINFOA& Info) {
-  InitSizedRecord(Info);
-  return GetVersionExA(&Info) != 0;
-}
-
 struct TProcessorFacts {
   TlxCPUArchitecture Architecture;
   TlxCPUType Type;
@@ -257,8 +247,8 @@ void TlxSystemInfo::ReadOnlyAssigned() {
 // ---- Computed facts -----------------------------------------------------------------------------
 
 std::string TlxSystemInfo::DefaultBrowser() const { return GetAssociatedProgram(".html"); }
-std::string TlxSystemInfo::DirSystem() const { return WithoutTrailingBackslash(GetSystemDir()); }
-std::string TlxSystemInfo::DirTemp() const { return WithoutTrailingBackslash(GetTempDir()); }
+std::string TlxSystemInfo::DirSystem() const { return ExcludeTrailingBackslash(GetSystemDir()); }
+std::string TlxSystemInfo::DirTemp() const { return ExcludeTrailingBackslash(GetTempDir()); }
 std::string TlxSystemInfo::DirWindows() const { return GetWindowsDir(); }
 
 int TlxSystemInfo::DiskCSerialNumber() const {
@@ -342,17 +332,17 @@ std::string TlxSystemInfo::WinVersion() const {
 
 int TlxSystemInfo::WinVersionBuild() const {
   OSVERSIONINFOA Info;
-  return VersionInfo(Info) ? static_cast<int>(Info.dwBuildNumber & 0xFFFF) : -1;
+  return GetVersionInfo(Info) ? static_cast<int>(Info.dwBuildNumber & 0xFFFF) : -1;
 }
 
 int TlxSystemInfo::WinVersionMajor() const {
   OSVERSIONINFOA Info;
-  return VersionInfo(Info) ? static_cast<int>(Info.dwMajorVersion) : -1;
+  return GetVersionInfo(Info) ? static_cast<int>(Info.dwMajorVersion) : -1;
 }
 
 int TlxSystemInfo::WinVersionMinor() const {
   OSVERSIONINFOA Info;
-  return VersionInfo(Info) ? static_cast<int>(Info.dwMinorVersion) : -1;
+  return GetVersionInfo(Info) ? static_cast<int>(Info.dwMinorVersion) : -1;
 }
 
 std::string TlxSystemInfo::WinVersionNumber() const {

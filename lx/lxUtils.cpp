@@ -90,11 +90,6 @@ std::string DefaultValue(HKEY Root, const std::string& SubKey, bool* Opened = nu
   return Value;
 }
 
-bool GetVersionInfo(OSVERSIONINFOA& Info) noexcept {
-  InitSizedRecord(Info);
-  return GetVersionExA(&Info) != FALSE;
-}
-
 // Raises the process and thread to the top priorities; restores both, thread first, when it ends.
 class TTopPriority {
 public:
@@ -339,6 +334,11 @@ TlxOSVersion ClassifyOSVersion(const OSVERSIONINFOA& Info) noexcept {
 bool IsXPOrLaterVersion(const OSVERSIONINFOA& Info) noexcept {
   return Info.dwPlatformId == VER_PLATFORM_WIN32_NT &&
          (Info.dwMajorVersion > 5 || (Info.dwMajorVersion == 5 && Info.dwMinorVersion != 0));
+}
+
+bool GetVersionInfo(OSVERSIONINFOA& Info) noexcept {
+  InitSizedRecord(Info);
+  return GetVersionExA(&Info) != FALSE;
 }
 
 TlxOSVersion GetOSVersion() noexcept {

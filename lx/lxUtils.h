@@ -102,6 +102,8 @@ TlxOSVersion ClassifyOSVersion(const OSVERSIONINFOA& Info) noexcept;
 // True on the NT platform from version 5.1 on.
 bool IsXPOrLaterVersion(const OSVERSIONINFOA& Info) noexcept;
 
+// GetVersionExA into a zeroed record with its size set; false when the call fails.
+bool GetVersionInfo(OSVERSIONINFOA& Info) noexcept;
 // The running Windows, from GetVersionExA (osUnknown when the call fails).
 TlxOSVersion GetOSVersion() noexcept;
 // True on every Windows of the NT family (by the platform id, so Vista and later too).

@@ -11,6 +11,8 @@
 
 #include "lx/lxQuickAboutBox.h"
 #include "lx/lxQuickAboutBoxForm.h"
+#include "tests/controls/ControlsTestSupport.h"
+#include "tests/lx/lxAboutBoxTestSupport.h"
 #include "tests/support/WindowPicture.h"
 
 namespace {
@@ -19,16 +21,9 @@ const char* g_OutFile = nullptr;
 bool g_Saved = false;
 int g_Ticks = 0;
 
-TlxQuickAboutBoxForm* ShownDialog() {
-  for (int I = 0; I < Screen->FormCount(); ++I)
-    if (auto* Form = dynamic_cast<TlxQuickAboutBoxForm*>(Screen->Forms(I)))
-      if (Form->Modal() && Form->HandleAllocated() && IsWindowVisible(Form->Handle())) return Form;
-  return nullptr;
-}
-
 // Every 100 ms: once the dialog has been up for half a second, the picture, then OK.
 VOID CALLBACK OnTick(HWND, UINT, UINT_PTR Id, DWORD) {
-  TlxQuickAboutBoxForm* Dialog = ShownDialog();
+  TlxQuickAboutBoxForm* Dialog = lxtest::ShownAboutDialog();
   if (!Dialog || ++g_Ticks < 5) return;
   KillTimer(nullptr, Id);
   UpdateWindow(Dialog->Handle());
@@ -52,7 +47,10 @@ int main(int argc, char** argv) {
   Box->SetEmail("support@example.com");
   Box->SetWebSite("www.example.com");
   UINT_PTR Timer = SetTimer(nullptr, 0, 100, &OnTick);
-  Box->Execute();
+  {
+    testsupport::TWatchdog Watchdog(60000, &lxtest::CloseAboutDialog);  // a dialog never clicked away
+    Box->Execute();
+  }
   KillTimer(nullptr, Timer);
   return g_Saved ? 0 : 1;
 }

@@ -12,19 +12,13 @@
 #include "classlib/Streams.h"
 #include "lx/lxQuickAboutBox.h"
 #include "lx/lxQuickAboutBoxForm.h"
+#include "tests/lx/lxAboutBoxTestSupport.h"
 #include "tests/lx/lxLinkRecorder.h"
 #include "tests/lx/lxPaintTestSupport.h"
 
 using namespace testsupport;
 
 namespace {
-
-TlxQuickAboutBoxForm* ShownDialog() {
-  for (int I = 0; I < Screen->FormCount(); ++I)
-    if (auto* Form = dynamic_cast<TlxQuickAboutBoxForm*>(Screen->Forms(I)))
-      if (Form->Modal() && Form->HandleAllocated() && IsWindowVisible(Form->Handle())) return Form;
-  return nullptr;
-}
 
 int DialogCount() {
   int N = 0;
@@ -36,7 +30,7 @@ std::function<void(TlxQuickAboutBoxForm*)> g_Check;
 bool g_Checked = false;
 
 VOID CALLBACK CheckWhenShown(HWND, UINT, UINT_PTR Id, DWORD) {
-  TlxQuickAboutBoxForm* Dialog = ShownDialog();
+  TlxQuickAboutBoxForm* Dialog = lxtest::ShownAboutDialog();
   if (!Dialog) return;
   KillTimer(nullptr, Id);
   g_Check(Dialog);
@@ -49,9 +43,7 @@ void ExecuteChecked(TlxQuickAboutBox* Box, std::function<void(TlxQuickAboutBoxFo
   g_Check = std::move(Check);
   g_Checked = false;
   UINT_PTR Timer = SetTimer(nullptr, 0, 50, &CheckWhenShown);
-  TWatchdog Watchdog(60000, [] {
-    if (HWND Dialog = FindWindowA("TlxQuickAboutBoxForm", nullptr)) PostMessageA(Dialog, WM_CLOSE, 0, 0);
-  });
+  TWatchdog Watchdog(60000, &lxtest::CloseAboutDialog);
   Box->Execute();
   KillTimer(nullptr, Timer);
   EXPECT_TRUE(g_Checked) << "the dialog never showed";
