@@ -82,20 +82,37 @@ private:
   bool FFree;
 };
 
+// The newest module of ModuleClass recorded for this thread that Accept takes (nil when none
+// does). Accept runs with the list locked; the lock is let go on every way out.
+template <class F> TNxModule* NewestThreadModule(TNxModuleClass ModuleClass, F&& Accept) {
+  TThreadList* Modules = g_threadModules;
+  if (Modules == nullptr || !ModuleClass) return nullptr;
+  const DWORD Thread = GetCurrentThreadId();
+  TList* List = Modules->LockList();
+  struct TUnlock {
+    TThreadList* Modules;
+    ~TUnlock() { Modules->UnlockList(); }
+  } Unlock{Modules};
+  for (int I = List->Count() - 1; I >= 0; --I) {
+    auto* Record = static_cast<TThreadModuleRecord*>(List->Get(I));
+    // Class names, not class identity: a module class is known by its name.
+    if (Record->ThreadId == Thread && AnsiSameText(Record->Module->ClassName(), ModuleClass->ClassName()) &&
+        Accept(Record->Module))
+      return Record->Module;
+  }
+  return nullptr;
+}
+
 // The shell object of that name in the newest module of this thread that no object holds.
 TNxBaseShellObject* IdleThreadComponent(TNxModuleClass ModuleClass, const std::string& Name) {
-  if (g_threadModules == nullptr || !ModuleClass) return nullptr;
-  const DWORD Thread = GetCurrentThreadId();
-  TNxBaseShellObject* Found = nullptr;
-  TList* List = g_threadModules->LockList();
-  for (int I = List->Count() - 1; I >= 0 && Found == nullptr; --I) {
-    auto* Record = static_cast<TThreadModuleRecord*>(List->Get(I));
-    if (Record->ThreadId != Thread || !AnsiSameText(Record->Module->ClassName(), ModuleClass->ClassName())) continue;
-    TNxBaseShellObject* Component = ShellObjectOf(Record->Module, Name);
-    if (Component != nullptr && Component->ComObject() == nullptr) Found = Component;
-  }
-  g_threadModules->UnlockList();
-  return Found;
+  TNxBaseShellObject* Idle = nullptr;
+  NewestThreadModule(ModuleClass, [&](TNxModule* Module) {
+    TNxBaseShellObject* Component = ShellObjectOf(Module, Name);
+    if (Component == nullptr || Component->ComObject() != nullptr) return false;
+    Idle = Component;
+    return true;
+  });
+  return Idle;
 }
 
 }  // namespace
@@ -252,18 +269,7 @@ bool RegisterNxDataModule(TComServer* ComServer, TNxModuleClass ModuleClass) {
 
 TNxModule* FindThreadModule(TNxModuleClass ModuleClass) {
   EnsureUnitsStarted();
-  if (g_threadModules == nullptr || !ModuleClass) return nullptr;
-  const DWORD Thread = GetCurrentThreadId();
-  TNxModule* Found = nullptr;
-  TList* List = g_threadModules->LockList();
-  for (int I = List->Count() - 1; I >= 0 && Found == nullptr; --I) {
-    auto* Record = static_cast<TThreadModuleRecord*>(List->Get(I));
-    // Class names, not class identity: a module class is known by its name.
-    if (Record->ThreadId == Thread && AnsiSameText(Record->Module->ClassName(), ModuleClass->ClassName()))
-      Found = Record->Module;
-  }
-  g_threadModules->UnlockList();
-  return Found;
+  return NewestThreadModule(ModuleClass, [](TNxModule*) { return true; });
 }
 
 void SetNxAssocChangedNotify(TNxAssocChangedNotify Notify) noexcept {

@@ -196,9 +196,9 @@ TPropertyAttributes TNxSPSFormsClassesProperty::GetAttributes() { return paDialo
 std::string TNxSPSFormsClassesProperty::GetValue() { return "{PropertySheets}"; }
 
 void TNxSPSFormsClassesProperty::Edit() {
-  TObjectPtr<TNxPropSheetExtEdit> Dialog(TNxPropSheetExtEdit::Create(Application));
   auto* Extension = dynamic_cast<TNxShellPropSheetExt*>(GetComponent(0));
   if (!Extension) return;
+  TObjectPtr<TNxPropSheetExtEdit> Dialog(TNxPropSheetExtEdit::Create(Application));
   Dialog->SetImages(Extension->ImageList());
   Dialog->LoadSheets(Extension->PropertySheets());
   if (Dialog->ShowModal() != mrOk) return;

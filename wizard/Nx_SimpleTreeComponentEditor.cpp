@@ -23,9 +23,9 @@ std::string TNxSimpleTreeProviderEditor::GetVerb(int Index) {
 int TNxSimpleTreeProviderEditor::GetVerbCount() { return inherited::GetVerbCount() + 1; }
 
 bool EditSimpleTree(TComponent* Component) {
-  TObjectPtr<TSimpleTreeComponentEditor> Dialog(TSimpleTreeComponentEditor::Create(Application));
   auto* Provider = dynamic_cast<TNxSimpleTreeProvider*>(Component);
   if (!Provider) throw Exception("Not a TNxSimpleTreeProvider component");
+  TObjectPtr<TSimpleTreeComponentEditor> Dialog(TSimpleTreeComponentEditor::Create(Application));
   nx21::TNxIconList* Icons = Provider->GetSmallIcons();
   if (!Icons) Icons = Provider->GetLargeIcons();
   if (!Icons) Icons = Provider->Icons();
