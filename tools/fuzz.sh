@@ -9,7 +9,9 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out="$root/build/fuzz"
-targets=(iconlist sfpack formparser formreader cida richtext textparsers macrotext jpeg)
+# Every target is tests/fuzz/<target>_fuzz.cpp (tests/fuzz/CMakeLists.txt builds each).
+targets=()
+for source in "$root"/tests/fuzz/*_fuzz.cpp; do source=${source##*/}; targets+=("${source%_fuzz.cpp}"); done
 
 [ $# -ge 1 ] || { sed -n '2,8p' "$0" >&2; exit 2; }
 what=$1; seconds=${2:-20}

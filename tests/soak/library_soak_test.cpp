@@ -85,13 +85,10 @@ TEST(LibrarySoak, LoadRunAndFreeLeavesNothingBehind) {
   }
 }
 
-// The test COM server's data modules, one per apartment thread that made an object, stay until
-// the library goes (threads that ended included); freeing the library frees every one of them.
-// The system's COM layer may make an object of its own once in a while as threads come and go,
-// so handles may grow by one or two over ten rounds, never by a round's worth.
+using TGetClassObject = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
+
 // One apartment thread's object of the test server's class A, made and released.
 DWORD WINAPI MakeObjectOnThread(void* Param) {
-  using TGetClassObject = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
   auto GetClassObject = reinterpret_cast<TGetClassObject>(Param);
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   IClassFactory* Factory = nullptr;
@@ -105,12 +102,15 @@ DWORD WINAPI MakeObjectOnThread(void* Param) {
   return 0;
 }
 
+// The test COM server's data modules, one per apartment thread that made an object, stay until
+// the library goes (threads that ended included); freeing the library frees every one of them.
+// The system's COM layer may make an object of its own once in a while as threads come and go,
+// so handles may grow by one or two over ten rounds, never by a round's worth.
 TEST(LibrarySoak, DataModulesOfEndedThreadsGoWithTheLibrary) {
   std::string Server;
   for (const std::string& Path : g_Libraries)
     if (Path.find("nx_test_server") != std::string::npos) Server = Path;
   ASSERT_FALSE(Server.empty());
-  using TGetClassObject = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
   using TLiveModules = int(WINAPI*)();
   auto Round = [&Server] {
     HMODULE Library = LoadLibraryA(Server.c_str());

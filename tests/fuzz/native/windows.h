@@ -9,15 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <mutex>
-
-#define WINAPI
-#define NTAPI
-#define CALLBACK
-#define STDMETHODCALLTYPE
-#define __stdcall
-#define DECLSPEC_NOVTABLE
 
 using BYTE = uint8_t;
 using WORD = uint16_t;
@@ -25,19 +17,13 @@ using DWORD = uint32_t;
 using UINT = unsigned int;
 using ULONG = uint32_t;
 using LONG = int32_t;
-using USHORT = uint16_t;
-using SHORT = int16_t;
 using BOOL = int;
-using BOOLEAN = uint8_t;
-using CHAR = char;
-using WCHAR = wchar_t;
 using LPSTR = char*;
 using LPCSTR = const char*;
 using LPWSTR = wchar_t*;
 using LPCWSTR = const wchar_t*;
 using LPVOID = void*;
 using LPCVOID = const void*;
-using PVOID = void*;
 using HANDLE = void*;
 using HINSTANCE = struct HINSTANCE__*;
 using HMODULE = HINSTANCE;
@@ -47,24 +33,14 @@ using HKEY = struct HKEY__*;
 using HRESULT = int32_t;
 using LCID = DWORD;
 using LCTYPE = DWORD;
-using LONG_PTR = intptr_t;
-using ULONG_PTR = uintptr_t;
-using SIZE_T = size_t;
-using INT_PTR = intptr_t;
-using UINT_PTR = uintptr_t;
 using LONGLONG = int64_t;
-using ULONGLONG = uint64_t;
 
 #define TRUE 1
 #define FALSE 0
 #define MAX_PATH 260
 #define S_OK ((HRESULT)0)
-#define S_FALSE ((HRESULT)1)
 #define E_POINTER ((HRESULT)0x80004003L)
 #define E_NOINTERFACE ((HRESULT)0x80004002L)
-#define E_FAIL ((HRESULT)0x80004005L)
-#define SUCCEEDED(hr) (((HRESULT)(hr)) >= 0)
-#define FAILED(hr) (((HRESULT)(hr)) < 0)
 #define INVALID_HANDLE_VALUE ((HANDLE)(intptr_t)-1)
 #define INVALID_FILE_ATTRIBUTES ((DWORD)-1)
 #define FILE_ATTRIBUTE_DIRECTORY 0x10
@@ -80,7 +56,6 @@ using ULONGLONG = uint64_t;
 #define FILE_END 2
 #define CP_ACP 0
 #define LOCALE_USER_DEFAULT 0x400
-#define LOCALE_SYSTEM_DEFAULT 0x800
 #define NORM_IGNORECASE 1
 #define CSTR_LESS_THAN 1
 #define CSTR_EQUAL 2
@@ -89,21 +64,11 @@ using ULONGLONG = uint64_t;
 #define FORMAT_MESSAGE_IGNORE_INSERTS 0x200
 #define FORMAT_MESSAGE_FROM_SYSTEM 0x1000
 #define FORMAT_MESSAGE_ARGUMENT_ARRAY 0x2000
-#define ERROR_SUCCESS 0
 #define HKEY_CLASSES_ROOT ((HKEY)(uintptr_t)0x80000000)
-#define HKEY_CURRENT_USER ((HKEY)(uintptr_t)0x80000001)
-#define HKEY_LOCAL_MACHINE ((HKEY)(uintptr_t)0x80000002)
-#define RT_RCDATA ((LPCSTR)10)
 #define MAKEINTRESOURCEA(i) ((LPSTR)(uintptr_t)((WORD)(i)))
-#define TLS_OUT_OF_INDEXES ((DWORD)0xFFFFFFFF)
 
 // Locale fields (the values are the SDK's; GetLocaleInfoA answers US English).
-#define LOCALE_SDECIMAL 0x0E
-#define LOCALE_STHOUSAND 0x0F
-#define LOCALE_SDATE 0x1D
-#define LOCALE_STIME 0x1E
 #define LOCALE_SSHORTDATE 0x1F
-#define LOCALE_SLONGDATE 0x20
 #define LOCALE_STIMEFORMAT 0x1003
 #define LOCALE_S1159 0x28
 #define LOCALE_S2359 0x29
@@ -111,8 +76,6 @@ using ULONGLONG = uint64_t;
 #define LOCALE_SABBREVDAYNAME1 0x31
 #define LOCALE_SMONTHNAME1 0x38
 #define LOCALE_SABBREVMONTHNAME1 0x44
-#define LOCALE_IDATE 0x21
-#define LOCALE_ITIME 0x23
 
 struct GUID {
   uint32_t Data1;
@@ -121,17 +84,10 @@ struct GUID {
   uint8_t Data4[8];
 };
 using IID = GUID;
-using CLSID = GUID;
 using REFIID = const IID&;
-using REFCLSID = const CLSID&;
-inline bool IsEqualGUID(const GUID& A, const GUID& B) { return std::memcmp(&A, &B, sizeof A) == 0; }
-#define IsEqualIID IsEqualGUID
 
 struct SYSTEMTIME {
   WORD wYear, wMonth, wDayOfWeek, wDay, wHour, wMinute, wSecond, wMilliseconds;
-};
-struct FILETIME {
-  DWORD dwLowDateTime, dwHighDateTime;
 };
 union LARGE_INTEGER {
   struct {
@@ -143,17 +99,11 @@ union LARGE_INTEGER {
 struct IMAGE_DOS_HEADER {
   WORD e_magic;
 };
-struct POINT {
-  LONG x, y;
-};
-struct RECT {
-  LONG left, top, right, bottom;
-};
 
 struct IUnknown {
-  virtual HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void**) = 0;
-  virtual ULONG STDMETHODCALLTYPE AddRef() = 0;
-  virtual ULONG STDMETHODCALLTYPE Release() = 0;
+  virtual HRESULT QueryInterface(REFIID, void**) = 0;
+  virtual ULONG AddRef() = 0;
+  virtual ULONG Release() = 0;
   virtual ~IUnknown() = default;
 };
 
@@ -167,17 +117,7 @@ inline void EnterCriticalSection(CRITICAL_SECTION* C) { C->Mutex->lock(); }
 inline void LeaveCriticalSection(CRITICAL_SECTION* C) { C->Mutex->unlock(); }
 inline BOOL TryEnterCriticalSection(CRITICAL_SECTION* C) { return C->Mutex->try_lock(); }
 
-inline LONG InterlockedIncrement(volatile LONG* V) { return __atomic_add_fetch(V, 1, __ATOMIC_SEQ_CST); }
-inline LONG InterlockedDecrement(volatile LONG* V) { return __atomic_sub_fetch(V, 1, __ATOMIC_SEQ_CST); }
-inline LONG InterlockedExchange(volatile LONG* V, LONG N) { return __atomic_exchange_n(V, N, __ATOMIC_SEQ_CST); }
-
 inline DWORD GetLastError() { return 0; }
-inline void SetLastError(DWORD) {}
-inline DWORD GetCurrentThreadId() { return 1; }
-inline DWORD GetCurrentProcessId() { return 1; }
-inline void OutputDebugStringA(LPCSTR) {}
-inline void Sleep(DWORD) {}
-inline DWORD GetTickCount() { return 0; }
 
 // Text: single-byte ASCII rules.
 inline DWORD CharUpperBuffA(LPSTR S, DWORD N) {
@@ -190,7 +130,6 @@ inline DWORD CharLowerBuffA(LPSTR S, DWORD N) {
 }
 inline BOOL IsDBCSLeadByte(BYTE) { return FALSE; }
 // Code page conversions as Latin-1: one character per byte both ways.
-#define CP_ACP 0
 inline int MultiByteToWideChar(UINT, DWORD, LPCSTR S, int N, LPWSTR Out, int OutSize) {
   if (!Out) return N;
   if (OutSize < N) return 0;
@@ -242,17 +181,10 @@ inline int GetLocaleInfoA(LCID, LCTYPE Type, LPSTR Data, int Size) {
     std::snprintf(Text, sizeof Text, "%.3s", Months[Type - LOCALE_SABBREVMONTHNAME1]);
   } else {
     switch (Type) {
-      case LOCALE_SDECIMAL: std::strcpy(Text, "."); break;
-      case LOCALE_STHOUSAND: std::strcpy(Text, ","); break;
-      case LOCALE_SDATE: std::strcpy(Text, "/"); break;
-      case LOCALE_STIME: std::strcpy(Text, ":"); break;
       case LOCALE_SSHORTDATE: std::strcpy(Text, "M/d/yyyy"); break;
-      case LOCALE_SLONGDATE: std::strcpy(Text, "dddd, MMMM d, yyyy"); break;
       case LOCALE_STIMEFORMAT: std::strcpy(Text, "h:mm:ss tt"); break;
       case LOCALE_S1159: std::strcpy(Text, "AM"); break;
       case LOCALE_S2359: std::strcpy(Text, "PM"); break;
-      case LOCALE_IDATE: std::strcpy(Text, "0"); break;
-      case LOCALE_ITIME: std::strcpy(Text, "0"); break;
       default: return 0;
     }
   }
@@ -263,7 +195,6 @@ inline int GetLocaleInfoA(LCID, LCTYPE Type, LPSTR Data, int Size) {
   return Needed;
 }
 inline void GetLocalTime(SYSTEMTIME* Time) { *Time = SYSTEMTIME{2024, 6, 3, 14, 12, 30, 0, 0}; }
-inline void GetSystemTime(SYSTEMTIME* Time) { GetLocalTime(Time); }
 
 // Files, resources, modules: nothing is there.
 inline DWORD GetFileAttributesA(LPCSTR) { return INVALID_FILE_ATTRIBUTES; }
@@ -278,7 +209,6 @@ inline HGLOBAL LoadResource(HMODULE, HRSRC) { return nullptr; }
 inline LPVOID LockResource(HGLOBAL) { return nullptr; }
 inline DWORD SizeofResource(HMODULE, HRSRC) { return 0; }
 inline DWORD GetModuleFileNameA(HMODULE, LPSTR Name, DWORD Size) { if (Size) *Name = '\0'; return 0; }
-inline HMODULE GetModuleHandleA(LPCSTR) { return nullptr; }
 inline LPSTR GetCommandLineA() { static char Line[] = "fuzz.exe"; return Line; }
 
 // The module's own image: no resources in it.
