@@ -17,7 +17,11 @@ here=$(cd "$(dirname "$0")" && pwd)
 export WINEPREFIX="$build_dir/wineprefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
-export LANG="${VD_LANG:-en_US.UTF-8}"
+# C.UTF-8 is the locale every machine has (a fresh Debian generates no other): Wine then takes file
+# names as UTF-8 and gives programs the ANSI code page 1252 of its "C" user locale (en-US). Under a
+# locale the machine lacks, Wine mangles every non-ASCII file name.
+export LANG="${VD_LANG:-C.UTF-8}"
+unset LC_ALL
 WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver64
 fixtures="$build_dir/fixtures"
