@@ -47,6 +47,7 @@ grep -a '^D:' "$snap" | tr -d '\r' | sed 's/^/     /'
 [ "$(grep -a '^E:' "$snap" | tr -d '\r')" = 'E:\' ] || fail "E: (no disc) must contribute exactly its root line"
 note "E: has no disc: it contributes only its root line E:\\"
 grep -aqE '^(Z|M):' "$snap" && fail "network and floppy drives must not be listed"
+grep -aqE '^C:\\(Demo|IDE|Work)\\' "$snap" && fail "the prefix holds the folders of an earlier run: not a fresh install"
 [ "$(grep -ac $'\r$' "$snap")" -eq "$lines" ] || fail "a line does not end in CR LF"
 first_date=$(snap_date)
 [ -n "$first_date" ] || fail "vdSnapDate was not written"

@@ -5,4 +5,6 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/tools/setup.sh"
 "$root/tools/build.sh" i686 x86_64
+# Every run starts from a fresh product state: a new prefix, with nothing of an earlier run in it.
+rm -rf "$root/build/demo/wineprefix"
 exec "$root/tools/wine-session.sh" "$root/build/demo" "$root/tools/demo-steps.sh" "$root/build/x86_64"

@@ -17,7 +17,11 @@ here=$(cd "$(dirname "$0")" && pwd)
 export WINEPREFIX="$build_dir/wineprefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
-export LANG="${VD_LANG:-en_US.UTF-8}"
+# C.UTF-8 is the locale every machine has (a fresh Debian generates no other): Wine then takes file
+# names as UTF-8 and gives programs the ANSI code page 1252 of its "C" user locale (en-US). Under a
+# locale the machine lacks, Wine mangles every non-ASCII file name.
+export LANG="${VD_LANG:-C.UTF-8}"
+unset LC_ALL
 WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver64
 fixtures="$build_dir/fixtures"
@@ -55,8 +59,9 @@ link_wine_fonts() {
   return 0
 }
 
-# The test programs with captioned windows (lx, page soak, the wizard's editor dialogs): Wine draws these programs' captions
-# itself (no window manager under Xvfb) and does not wait two seconds for one whenever a captioned
+# The test programs with captioned windows (lx, page soak, the wizard's editor dialogs, the
+# property-sheet host): Wine draws these programs' captions itself (no window manager under Xvfb, so
+# a picture of the screen shows them) and does not wait two seconds for one whenever a captioned
 # window goes.
 # Applied again whenever the list changes.
 apply_window_defaults() {
@@ -65,7 +70,7 @@ apply_window_defaults() {
     for exe in lx_captionbutton_test.exe lx_formhelp_test.exe lx_labels_test.exe lx_decor_test.exe \
                lx_decor_demo.exe lx_aboutbox_test.exe lx_aboutbox_demo.exe page_soak_test.exe \
                wizard_editors_test.exe wizard_editor_shots.exe wizard_iconlist_editor_test.exe \
-               wizard_simpletree_editor_test.exe wizard_shellview_editors_test.exe; do
+               wizard_simpletree_editor_test.exe wizard_shellview_editors_test.exe propsheet-host.exe; do
       printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\%s\\X11 Driver]\r\n"Decorated"="N"\r\n"Managed"="N"\r\n' "$exe"
     done)
   [ -f "$reg" ] && [ "$(cat "$reg")" = "$wanted" ] && return 0

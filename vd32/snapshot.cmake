@@ -1,12 +1,12 @@
 # The snapshot program VD32 and the parts of it that tests and the benchmark use.
 
-# The date-time span component.
+# The date-time span component: built on the component base only, so VD32 carries none of the lx
+# library's cursors and bitmaps.
 add_library(lxdatetimecalc STATIC lxDateTimeCalc.cpp)
-target_link_libraries(lxdatetimecalc PUBLIC lx classlib)
+target_link_libraries(lxdatetimecalc PUBLIC lx_base classlib)
 
 # The snapshot-due test, the walk, the snapshot file and the program's road. The due test stays
-# out of the shared helpers: through the date-time span it links lx, whose cursors and bitmaps
-# every module linking lx carries, and VDMon and VDSInfSht share only the registry reader.
+# out of the shared helpers: VDMon and VDSInfSht share only the registry reader.
 add_library(vd32snapshot STATIC SnapshotDue.cpp FolderWalk.cpp Snapshot.cpp)
 target_link_libraries(vd32snapshot PUBLIC vdfunctions lxdatetimecalc classlib)
 

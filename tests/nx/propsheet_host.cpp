@@ -308,6 +308,9 @@ bool SaveBitmap(HWND Sheet, const std::string& Path) {
     GdiFlush();
     if (!Ok || ColourCount(static_cast<const DWORD*>(Bits), PixelCount, 8) < 8) {
       SetForegroundWindow(Sheet);
+      // Wine (unmanaged, under Xvfb) leaves the sheet's caption drawn inactive although the sheet is
+      // the foreground window: the frame is drawn again as what it is.
+      if (GetForegroundWindow() == Sheet) SendMessageA(Sheet, WM_NCACTIVATE, TRUE, 0);
       Sleep(300);
       Ok = BitBlt(Memory, 0, 0, W, H, Screen, R.left, R.top, SRCCOPY) != FALSE;
       GdiFlush();

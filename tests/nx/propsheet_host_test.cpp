@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -185,14 +186,30 @@ TEST_F(NxPropSheetHost, ThroughTheLibraryExportsTheSheetShowsEveryPageAndEndsUnl
   EXPECT_GE(Colours, 8);
   HANDLE F = CreateFileA(Bitmap.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(F, INVALID_HANDLE_VALUE);
-  BITMAPFILEHEADER Header{};
+  std::string Bytes(GetFileSize(F, nullptr), '\0');
   DWORD Got = 0;
-  ReadFile(F, &Header, sizeof Header, &Got, nullptr);
-  const DWORD Size = GetFileSize(F, nullptr);
+  ReadFile(F, Bytes.data(), static_cast<DWORD>(Bytes.size()), &Got, nullptr);
   CloseHandle(F);
   DeleteFileA(Bitmap.c_str());
+  ASSERT_GT(Got, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER));
+  BITMAPFILEHEADER Header{};
+  BITMAPINFOHEADER Info{};
+  memcpy(&Header, Bytes.data(), sizeof Header);
+  memcpy(&Info, Bytes.data() + sizeof Header, sizeof Info);
   EXPECT_EQ(Header.bfType, 0x4D42);
-  EXPECT_EQ(Header.bfSize, Size);
+  ASSERT_EQ(Header.bfSize, Got);
+  ASSERT_EQ(Info.biBitCount, 32);
+  // The frame is drawn: the caption strip (rows 4 to 15 from the top, of 32-bit rows stored bottom
+  // up) is not the black of a frame nobody drew.
+  const LONG W = Info.biWidth, H = Info.biHeight;
+  ASSERT_EQ(Header.bfOffBits + static_cast<DWORD>(W * H * 4), Got);
+  int Black = 0, Counted = 0;
+  for (LONG Y = 4; Y < 16; ++Y)
+    for (LONG X = 0; X < W; ++X, ++Counted) {
+      const char* Pixel = Bytes.data() + Header.bfOffBits + ((H - 1 - Y) * W + X) * 4;
+      if (Pixel[0] == 0 && Pixel[1] == 0 && Pixel[2] == 0) ++Black;
+    }
+  EXPECT_LT(Black, Counted / 4) << Black << " of " << Counted << " pixels of the caption strip are black";
 }
 
 TEST_F(NxPropSheetHost, NothingToShowEndsAtOnce) {

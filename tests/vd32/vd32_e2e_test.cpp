@@ -193,3 +193,12 @@ TEST_F(VD32Program, AFailedWriteEndsWithExitCodeOneSilentlyKeepsTheOldSnapshotAn
   EXPECT_EQ(ReadWholeFile(kSnapshot).substr(0, 5), "C:\\\r\n");
   EXPECT_NEAR(Recorded(), Now(), 120.0 / SecsPerDay);
 }
+
+TEST_F(VD32Program, AFolderNamedInLatin1LettersIsListedInTheAnsiCodePage) {
+  ASSERT_EQ(GetACP(), 1252u);
+  const std::string Folder = kInstall + "Projekt \xDCn\xEFc\xF6d\xE9";
+  ASSERT_TRUE(CreateDirectoryA(Folder.c_str(), nullptr));
+  ASSERT_EQ(RunVD32("/SVC"), 0u);
+  std::vector<std::string> lines = LinesOf(ReadWholeFile(kSnapshot));
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), Folder + "\\"), 2) << "from its parent's list and its own walk";
+}
