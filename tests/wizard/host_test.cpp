@@ -146,7 +146,8 @@ TEST(IdeHost, TheAboutEntryWritesNothingAndFailuresEndInExitCodes) {
   TProgramRun Unwritable =
       Host.Run(Plugin(PLUGIN_D7) + " --project \"" + Missing + "\" --run \"ShellExtension Module\"");
   EXPECT_EQ(Unwritable.ExitCode, 1u);
-  EXPECT_EQ(Unwritable.Lines, std::vector<std::string>{"error\tCannot write " + Project.Path("missing\\Unit1.pas")});
+  EXPECT_EQ(Unwritable.Lines, std::vector<std::string>{"error\tCannot write " + Project.Path("missing\\Unit1.pas") +
+                                                           ": the path was not found"});
 
   TProgramRun Unknown = Host.Run(Plugin(PLUGIN_D7) + " --project \"" + Project.Path("P.dpr") + "\" --run Nobody");
   EXPECT_EQ(Unknown.ExitCode, 1u);
