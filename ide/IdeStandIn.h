@@ -11,7 +11,7 @@
 // open and join the project (with cmAddToProject).
 //
 // The global services list the open modules - projects, project groups and plain units - for the
-// module walk, and give the IDE's main window.
+// module walk, and give the IDE's main window (the one SetMainWindow gave; ide-host.exe has none).
 #pragma once
 
 #include <string>

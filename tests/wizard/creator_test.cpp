@@ -225,4 +225,13 @@ TEST_F(ProjectFormClasses, WithoutAProjectAMessageSaysSoAndTheListIsEmpty) {
   EXPECT_EQ(Fake.MessageBoxes[0].Flags, static_cast<UINT>(MB_ICONERROR));
 }
 
+TEST_F(ProjectFormClasses, TheNoProjectMessageBelongsToTheIdesMainWindow) {
+  TObjectPtr<TForm> MainWindow(TForm::Create(nullptr));
+  ScopedStandInIde Ide;
+  Ide.SetMainWindow(MainWindow->Handle());
+  Classes();
+  ASSERT_EQ(Fake.MessageBoxes.size(), 1u);
+  EXPECT_EQ(Fake.MessageBoxes[0].Owner, MainWindow->Handle());
+}
+
 }  // namespace
