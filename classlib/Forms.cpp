@@ -475,8 +475,8 @@ void TApplication::HandleException(TObject* Sender) {
 
 void TApplication::ShowException(Exception& E) { UIServices().ShowException(E); }
 
-int TApplication::MessageBox(const std::string& Text, const std::string& Caption, UINT Flags) {
-  return UIServices().MessageBox(Text, Caption, Flags);
+int TApplication::MessageBox(const std::string& Text, const std::string& Caption, UINT Flags, HWND Owner) {
+  return UIServices().MessageBox(Text, Caption, Flags, Owner);
 }
 
 bool TApplication::ProcessMessage(MSG& Msg) {

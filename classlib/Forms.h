@@ -209,9 +209,9 @@ public:
   // The default report, through UIServices().ShowException: by default the message goes to the
   // debugger output (never a modal box: the library runs inside other programs' processes).
   void ShowException(Exception& E);
-  // A message box (MB_* flags) through UIServices().MessageBox, owned by the active window;
-  // returns the button pressed (IDOK, ...).
-  int MessageBox(const std::string& Text, const std::string& Caption, UINT Flags = MB_OK);
+  // A message box (MB_* flags) through UIServices().MessageBox, owned by Owner or, without one, by
+  // the active window; returns the button pressed (IDOK, ...).
+  int MessageBox(const std::string& Text, const std::string& Caption, UINT Flags = MB_OK, HWND Owner = nullptr);
   TExceptionEvent OnException;
 
   // Handles the calling thread's pending messages. A WM_QUIT ends it, sets Terminated and is

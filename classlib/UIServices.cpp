@@ -33,8 +33,8 @@ HWND ModalOwnerWindow() {
   return Owner ? Owner : Application->Handle();
 }
 
-int TUIServices::MessageBox(const std::string& Text, const std::string& Caption, UINT Flags) {
-  return MessageBoxA(ModalOwnerWindow(), Text.c_str(), Caption.c_str(), Flags);
+int TUIServices::MessageBox(const std::string& Text, const std::string& Caption, UINT Flags, HWND Owner) {
+  return MessageBoxA(Owner && IsWindow(Owner) ? Owner : ModalOwnerWindow(), Text.c_str(), Caption.c_str(), Flags);
 }
 
 bool TUIServices::ExecuteOpenDialog(TOpenDialog& Dialog) {

@@ -38,8 +38,9 @@ public:
   // agreed to close (TCustomForm::CloseModal), leaving the form hidden. The default runs the real
   // loop (TCustomForm::ModalLoop): the thread's other windows disabled, messages handled.
   virtual void RunModal(TCustomForm& Form);
-  // A message box owned by the calling thread's active window; returns the button (IDOK, ...).
-  virtual int MessageBox(const std::string& Text, const std::string& Caption, UINT Flags);
+  // A message box owned by Owner; without one (nil or no longer a window) by the calling thread's
+  // active window. Returns the button (IDOK, ...).
+  virtual int MessageBox(const std::string& Text, const std::string& Caption, UINT Flags, HWND Owner);
   // The system dialogs of TOpenDialog::Execute and TColorDialog::Execute; true when confirmed,
   // with the dialog's FileName or Color set to the choice.
   virtual bool ExecuteOpenDialog(TOpenDialog& Dialog);

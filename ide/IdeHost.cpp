@@ -10,17 +10,23 @@
 //         component <component class> <editor class>
 //         unloaded experts=<experts still registered>
 //   ide-host.exe --plugin <dll> --project <project file> --run "<expert name>"
-//       runs the expert's Execute with that project active and prints each file the IDE wrote:
+//       runs the expert's Execute with that project (an existing file) active and prints each file
+//       the IDE wrote:
 //         wrote <path>
+//   ide-host.exe --help
+//       prints the usage.
 //
-// An exception a plug-in reports is printed as "error <message>" and makes the exit code 1; a
-// wrong command line gives 2.
+// An exception a plug-in reports is printed as "error <message>" and makes the exit code 1, as does
+// a plug-in that cannot be loaded or has no InitExperts, and an expert that cannot be found or run
+// (each said in words). A wrong command line gives 2: what was wrong and the usage on stderr; so
+// does a --project that names no existing file.
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "classlib/ScopedHandles.h"
 #include "classlib/SysUtils.h"
 #include "ide/DesignIntf.h"
 #include "ide/IdeStandIn.h"
@@ -29,26 +35,42 @@ namespace {
 
 struct TOptions {
   std::string Plugin, Project, Run;
-  bool List = false;
+  bool List = false, HasRun = false, Help = false;
 };
 
-bool ParseOptions(int Argc, char** Argv, TOptions& Options) {
+// Reads the command line into Options; "" when it makes sense, else what is wrong with it.
+std::string ParseOptions(int Argc, char** Argv, TOptions& Options) {
   for (int I = 1; I < Argc; ++I) {
     const std::string Arg = Argv[I];
-    const bool HasValue = I + 1 < Argc;
-    if (Arg == "--list")
+    if (Arg == "--help") {
+      Options.Help = true;
+      return {};
+    }
+    if (Arg == "--list") {
       Options.List = true;
-    else if (Arg == "--plugin" && HasValue)
-      Options.Plugin = Argv[++I];
-    else if (Arg == "--project" && HasValue)
-      Options.Project = Argv[++I];
-    else if (Arg == "--run" && HasValue)
-      Options.Run = Argv[++I];
-    else
-      return false;
+      continue;
+    }
+    std::string* Value = Arg == "--plugin"    ? &Options.Plugin
+                         : Arg == "--project" ? &Options.Project
+                         : Arg == "--run"     ? &Options.Run
+                                              : nullptr;
+    if (!Value) return "unknown option \"" + Arg + "\"";
+    if (I + 1 == Argc || std::string(Argv[I + 1]).rfind("--", 0) == 0) return Arg + " needs a value";
+    *Value = Argv[++I];
+    Options.HasRun = Options.HasRun || Value == &Options.Run;
   }
-  if (Options.Plugin.empty() || Options.List == !Options.Run.empty()) return false;
-  return Options.List || !Options.Project.empty();
+  if (Options.Plugin.empty()) return "--plugin <dll> is missing";
+  if (Options.List && Options.HasRun) return "--list and --run cannot go together";
+  if (!Options.List && !Options.HasRun) return "--list or --run is missing";
+  if (Options.HasRun && Options.Project.empty()) return "--run needs --project <project file>";
+  return {};
+}
+
+// What is wrong with the project the command line names; "" when it is an existing file.
+std::string ProjectProblem(const std::string& Project) {
+  if (DirectoryExists(Project)) return "the project \"" + Project + "\" is a folder, not a project file";
+  if (!FileExists(Project)) return "the project file \"" + Project + "\" does not exist";
+  return {};
 }
 
 std::string FullPath(const std::string& Name) {
@@ -64,6 +86,48 @@ std::string HostProgram() {
 }
 
 std::string Text(const char* S) { return S ? S : ""; }
+
+// This host's build, for the plug-ins it can load.
+#ifdef _WIN64
+constexpr WORD kHostMachine = IMAGE_FILE_MACHINE_AMD64;
+#else
+constexpr WORD kHostMachine = IMAGE_FILE_MACHINE_I386;
+#endif
+
+std::string BuildName(WORD Machine) {
+  switch (Machine) {
+    case IMAGE_FILE_MACHINE_I386:
+      return "32-bit (i686)";
+    case IMAGE_FILE_MACHINE_AMD64:
+      return "64-bit (x86_64)";
+    default:
+      return "machine " + IntToHex(Machine, 4);
+  }
+}
+
+// The processor a library was built for, from the image the loader maps for its resources (any
+// processor's, headers checked by the loader); 0 when the file is no library image.
+WORD ImageMachine(const std::string& Path) {
+  ScopedLibrary Image(LoadLibraryExA(Path.c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+  if (!Image) return 0;
+  const auto* Base = reinterpret_cast<const BYTE*>(reinterpret_cast<ULONG_PTR>(Image.get()) & ~ULONG_PTR(3));
+  const LONG NtHeaders = reinterpret_cast<const IMAGE_DOS_HEADER*>(Base)->e_lfanew;
+  return reinterpret_cast<const IMAGE_NT_HEADERS*>(Base + NtHeaders)->FileHeader.Machine;
+}
+
+// Why LoadLibrary refused the plug-in (Error), in words for the one who named it.
+std::string LoadFailure(const std::string& Path, DWORD Error, const std::string& HostName) {
+  if (!FileExists(Path)) return "the file does not exist";
+  if (Error == ERROR_BAD_EXE_FORMAT) {
+    const WORD Machine = ImageMachine(Path);
+    if (Machine == 0 || Machine == kHostMachine)
+      return "it is not a DLL for this " + BuildName(kHostMachine) + " " + HostName;
+    return "it is a " + BuildName(Machine) + " library and this " + HostName + " is the " +
+           BuildName(kHostMachine) + " build: load the plug-in's " + BuildName(kHostMachine) + " build";
+  }
+  if (Error == ERROR_MOD_NOT_FOUND) return "a library it needs was not found";
+  return SysErrorMessage(Error) + " (error " + IntToStr(static_cast<int>(Error)) + ")";
+}
 
 // A core package the IDE loaded, with its expert-services object.
 struct TCorePackage {
@@ -131,62 +195,99 @@ TIExpert* FindExpert(const std::vector<TCorePackage>& Packages, const std::strin
   return nullptr;
 }
 
-int RunHost(const TOptions& Options) {
-  const std::string Program = HostProgram();
-  TStandInIde Ide;
-  Ide.SetCppIde(AnsiSameText(ExtractFileName(Program), "bcb.exe"));
-  if (!Options.Project.empty()) Ide.OpenProject(FullPath(Options.Project));
-  IdeSetToolServices(&Ide);
-  IdeSetBorlandIDEServices(Ide.Services());
-  const std::vector<TCorePackage> Packages = LoadCorePackages(ExtractFilePath(Program));
+// Runs the expert the command line names; false when it cannot be found or reported an error.
+bool RunExpert(const std::string& Name, const std::vector<TCorePackage>& Packages, const TStandInIde& Ide,
+               const std::string& HostName) {
+  TIExpert* Expert = FindExpert(Packages, Name);
+  if (!Expert && Packages.empty()) {
+    std::printf("error\tthe IDE's core package is missing (CoreIde70.bpl or CoreIde60.bpl beside %s), so no "
+                "expert can run\n",
+                HostName.c_str());
+    return false;
+  }
+  if (!Expert) {
+    std::printf("error\tno expert named \"%s\"\n", Name.c_str());
+    return false;
+  }
+  Expert->Execute();
+  for (const std::string& File : Ide.Written()) std::printf("wrote\t%s\n", File.c_str());
+  return !ReportException();
+}
 
-  HMODULE Plugin = LoadLibraryA(FullPath(Options.Plugin).c_str());
+// Loads the plug-in, has it register (InitExperts), lists or runs, and unloads it; false when
+// anything failed (said on stdout).
+bool RunPlugin(const TOptions& Options, const TStandInIde& Ide, const std::vector<TCorePackage>& Packages,
+               const std::string& HostName) {
+  const std::string Path = FullPath(Options.Plugin);
+  HMODULE Plugin = LoadLibraryA(Path.c_str());
   if (!Plugin) {
-    std::printf("error\tcannot load %s (error %lu)\n", Options.Plugin.c_str(), GetLastError());
-    return 1;
+    const DWORD Error = GetLastError();
+    std::printf("error\tcannot load %s: %s\n", Options.Plugin.c_str(), LoadFailure(Path, Error, HostName).c_str());
+    return false;
   }
-  bool Failed = false;
   using TInitExperts = void(IDE_SLOT*)();
-  if (auto InitExperts = reinterpret_cast<TInitExperts>(GetProcAddress(Plugin, "InitExperts"))) {
-    InitExperts();
-    Failed = ReportException();
-  } else {
-    std::printf("error\t%s has no InitExperts\n", Options.Plugin.c_str());
-    Failed = true;
+  const auto InitExperts = reinterpret_cast<TInitExperts>(GetProcAddress(Plugin, "InitExperts"));
+  if (!InitExperts) {
+    std::printf("error\t%s has no InitExperts: it is no plug-in of this IDE\n", Options.Plugin.c_str());
+    IdeUnloadLibrary(Plugin);
+    return false;
   }
-
+  InitExperts();
+  bool Failed = ReportException();
   if (Options.List) {
     ListExperts(Packages);
     ListRegistrations();
-  } else if (TIExpert* Expert = FindExpert(Packages, Options.Run)) {
-    Expert->Execute();
-    for (const std::string& File : Ide.Written()) std::printf("wrote\t%s\n", File.c_str());
-    Failed = ReportException() || Failed;
   } else {
-    std::printf("error\tno expert named \"%s\"\n", Options.Run.c_str());
-    Failed = true;
+    Failed = !RunExpert(Options.Run, Packages, Ide, HostName) || Failed;
   }
-
   IdeUnloadLibrary(Plugin);
   Failed = ReportException() || Failed;
   if (Options.List) std::printf("unloaded\texperts=%u\n", static_cast<unsigned>(Experts(Packages).size()));
+  return !Failed;
+}
+
+int RunHost(const TOptions& Options, const std::string& Program) {
+  TStandInIde Ide;
+  Ide.SetCppIde(AnsiSameText(ExtractFileName(Program), "bcb.exe"));
+  if (!Options.Project.empty()) Ide.OpenProject(Options.Project);
+  IdeSetToolServices(&Ide);
+  IdeSetBorlandIDEServices(Ide.Services());
+  const bool Succeeded = RunPlugin(Options, Ide, LoadCorePackages(ExtractFilePath(Program)), ExtractFileName(Program));
   IdeSetBorlandIDEServices(nullptr);
   IdeSetToolServices(nullptr);
-  return Failed ? 1 : 0;
+  return Succeeded ? 0 : 1;
+}
+
+std::string Usage(const std::string& HostName) {
+  return "usage: " + HostName + " --plugin <dll> --list\n" +
+         "       " + HostName + " --plugin <dll> --project <project file> --run \"<expert name>\"\n" +
+         "       " + HostName + " --help\n";
 }
 
 }  // namespace
 
 int main(int Argc, char** Argv) {
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+  const std::string Program = HostProgram();
+  const std::string HostName = ExtractFileName(Program);
   TOptions Options;
-  if (!ParseOptions(Argc, Argv, Options)) {
-    std::fprintf(stderr,
-                 "usage: ide-host.exe --plugin <dll> --list\n"
-                 "       ide-host.exe --plugin <dll> --project <project file> --run \"<expert name>\"\n");
+  const std::string Wrong = ParseOptions(Argc, Argv, Options);
+  if (Options.Help) {
+    std::printf("%s", Usage(HostName).c_str());
+    return 0;
+  }
+  if (!Wrong.empty()) {
+    std::fprintf(stderr, "%s: %s\n%s", HostName.c_str(), Wrong.c_str(), Usage(HostName).c_str());
     return 2;
   }
-  const int Result = RunHost(Options);
+  if (!Options.Project.empty()) {
+    Options.Project = FullPath(Options.Project);
+    if (const std::string Problem = ProjectProblem(Options.Project); !Problem.empty()) {
+      std::fprintf(stderr, "%s: %s\n", HostName.c_str(), Problem.c_str());
+      return 2;
+    }
+  }
+  const int Result = RunHost(Options, Program);
   std::fflush(stdout);
   return Result;
 }

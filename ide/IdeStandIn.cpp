@@ -13,13 +13,53 @@ std::string Text(const char* S) { return S ? S : ""; }
 // The stand-in IDE reports its own failures the way it reports a plug-in's.
 void Fail(const std::string& Message) { IdeHandleException("Exception", Message.c_str()); }
 
-bool WriteWholeFile(const std::string& FileName, const std::string& Bytes) {
+// Why a new file could not be made, in the words the IDE reports.
+std::string WriteFailure(DWORD Error) {
+  switch (Error) {
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+      return "the file already exists";
+    case ERROR_ACCESS_DENIED:
+      return "access denied";
+    case ERROR_PATH_NOT_FOUND:
+      return "the path was not found";
+    default: {
+      const std::string Text = SysErrorMessage(Error);
+      return Text.empty() ? "system error " + IntToStr(static_cast<int>(Error)) : Text;
+    }
+  }
+}
+
+// Creates FileName, which must not exist yet, with Bytes; once created it is in Made, also when
+// writing fails. ERROR_SUCCESS or the failure.
+DWORD WriteNewFile(const std::string& FileName, const std::string& Bytes, std::vector<std::string>& Made) {
   ScopedHandle<HANDLE, FileHandleTraits> File(
-      CreateFileA(FileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!File) return false;
+      CreateFileA(FileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!File) return GetLastError();
+  Made.push_back(FileName);
   DWORD Written = 0;
-  return WriteFile(File.get(), Bytes.data(), static_cast<DWORD>(Bytes.size()), &Written, nullptr) &&
-         Written == Bytes.size();
+  if (!WriteFile(File.get(), Bytes.data(), static_cast<DWORD>(Bytes.size()), &Written, nullptr)) return GetLastError();
+  return Written == Bytes.size() ? ERROR_SUCCESS : ERROR_HANDLE_DISK_FULL;
+}
+
+// The files of one new unit (name and bytes), written all or none. The IDE never replaces a file:
+// none may exist beforehand, and each is created exclusively. When one fails, those already made go
+// again and the failure is reported ("Cannot write <file>: <cause>"); false then.
+bool WriteNewUnit(const std::vector<std::pair<std::string, std::string>>& Files) {
+  for (const auto& [FileName, Bytes] : Files)
+    if (GetFileAttributesA(FileName.c_str()) != INVALID_FILE_ATTRIBUTES) {
+      Fail("Cannot write " + FileName + ": " + WriteFailure(ERROR_FILE_EXISTS));
+      return false;
+    }
+  std::vector<std::string> Made;
+  for (const auto& [FileName, Bytes] : Files) {
+    const DWORD Error = WriteNewFile(FileName, Bytes, Made);
+    if (Error == ERROR_SUCCESS) continue;
+    for (const std::string& Name : Made) DeleteFileA(Name.c_str());
+    Fail("Cannot write " + FileName + ": " + WriteFailure(Error));
+    return false;
+  }
+  return true;
 }
 
 class TModuleInfo final : public IIdeModuleInfo {
@@ -238,21 +278,12 @@ TIModuleInterface* TStandInIde::CreateModule(TIModuleCreatorEx* Creator, uint16_
   Form->Release();
   if (IdeLastException()) return nullptr;
 
-  std::vector<std::string> Files{FileName};
-  if (!WriteWholeFile(FileName, ModuleSource)) {
-    Fail("Cannot write " + FileName);
-    return nullptr;
-  }
-  if (!IntfName.empty()) {
-    Files.push_back(ExtractFilePath(FileName) + IntfName);
-    if (!WriteWholeFile(Files.back(), IntfSource)) {
-      Fail("Cannot write " + Files.back());
-      return nullptr;
-    }
-  }
-  for (const std::string& File : Files) {
-    FWritten.push_back(File);
-    MarkOpen(File);
+  std::vector<std::pair<std::string, std::string>> Files{{FileName, ModuleSource}};
+  if (!IntfName.empty()) Files.emplace_back(ExtractFilePath(FileName) + IntfName, IntfSource);
+  if (!WriteNewUnit(Files)) return nullptr;
+  for (const auto& File : Files) {
+    FWritten.push_back(File.first);
+    MarkOpen(File.first);
   }
   if (CreateFlags & cmAddToProject) AddToProject(FActiveProject, FileName, FormIdent);
   return new TNewModule(*this, FileName);

@@ -6,10 +6,12 @@
 // FileName as the unit identifier and its AncestorName followed by "1" as the form identifier, asks
 // for the module source (in the C++ IDE also for the header's name and text), tells the creator
 // that the form exists, and then writes the source to FileName and the header beside it, byte for
-// byte. The new files count as open and join the project (with cmAddToProject).
+// byte. It never replaces a file: when one of the unit's files exists, or one cannot be made, it
+// reports "Cannot write <file>: <cause>" and leaves none of them behind. The new files count as
+// open and join the project (with cmAddToProject).
 //
 // The global services list the open modules - projects, project groups and plain units - for the
-// module walk, and give the IDE's main window.
+// module walk, and give the IDE's main window (the one SetMainWindow gave; ide-host.exe has none).
 #pragma once
 
 #include <string>

@@ -168,11 +168,11 @@ list_plugin() {  # list_plugin <host exe> <plug-in>: prints and checks --list; t
 }
 list_plugin ide-host.exe expNcXv2D7.dll
 
-generate() {  # generate <host exe> <plug-in> <project folder> <expert> <expected units folder> <files...>
-  local host=$1 plugin=$2 folder=$3 expert=$4 expected=$5; shift 5
-  local out
-  note "$host --plugin $plugin --project C:\\Work\\$folder\\Project1 --run \"$expert\""
-  out=$(run "$ide/$host" --plugin "C:\\IDE\\Plugins\\$plugin" --project "C:\\Work\\$folder\\Project1" \
+generate() {  # generate <host exe> <plug-in> <project folder\file> <expert> <expected units folder> <files...>
+  local host=$1 plugin=$2 project=$3 expert=$4 expected=$5; shift 5
+  local folder=${project%%\\*} out
+  note "$host --plugin $plugin --project C:\\Work\\$project --run \"$expert\""
+  out=$(run "$ide/$host" --plugin "C:\\IDE\\Plugins\\$plugin" --project "C:\\Work\\$project" \
           --run "$expert" | tr -d '\r') || fail "$host --run \"$expert\" exited with $?"
   sed 's/^/     /' <<<"$out"
   for f in "$@"; do
@@ -186,12 +186,12 @@ generate() {  # generate <host exe> <plug-in> <project folder> <expert> <expecte
 
 say "The data-module wizard in the Pascal IDE: the project folder holds Unit1.pas and Unit2.dfm, so Unit3 it is"
 mkdir -p "$prefix_c/Work/Pascal" "$prefix_c/Work/Cpp"
-touch "$prefix_c/Work/Pascal/Unit1.pas" "$prefix_c/Work/Pascal/Unit2.dfm"
-generate ide-host.exe expNcXv2D7.dll Pascal "ShellExtension Module" NxModule Unit3.pas
+touch "$prefix_c/Work/Pascal/Project1.dpr" "$prefix_c/Work/Pascal/Unit1.pas" "$prefix_c/Work/Pascal/Unit2.dfm"
+generate ide-host.exe expNcXv2D7.dll 'Pascal\Project1.dpr' "ShellExtension Module" NxModule Unit3.pas
 
 say "The property-sheet form wizard in the C++ IDE (bcb.exe): a source file and its header"
-touch "$prefix_c/Work/Cpp/Unit1.cpp" "$prefix_c/Work/Cpp/Unit2.dfm"
-generate bcb.exe expNcXv2C6.dll Cpp "PropetySheet Form " NxShellPropSheetForm Unit3.cpp Unit3.h
+touch "$prefix_c/Work/Cpp/Project1.bpr" "$prefix_c/Work/Cpp/Unit1.cpp" "$prefix_c/Work/Cpp/Unit2.dfm"
+generate bcb.exe expNcXv2C6.dll 'Cpp\Project1.bpr' "PropetySheet Form " NxShellPropSheetForm Unit3.cpp Unit3.h
 note "each generated file is byte for byte the expected unit (CR LF line ends, trailing lines included)"
 
 say "The plug-in's editors: the C++ build, loaded by the C++ IDE, lists its experts and its editor rows"

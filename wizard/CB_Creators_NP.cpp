@@ -17,9 +17,10 @@ std::string Text(const char* S) { return S ? S : ""; }
 
 std::string TCBIModuleCreator::FreeUnitFileName(TIToolServices& Tools) const {
   const std::string Folder = ExtractFilePath(Text(Tools.GetProjectName()));
+  const bool CppIde = UnitExtension == ".cpp";  // its unit has a header too, which may be the user's own
   for (int N = 1; N <= kMaxUnitNumber; ++N) {
     const std::string Base = Folder + "Unit" + IntToStr(N);
-    if (FileExists(Base + UnitExtension) || FileExists(Base + ".dfm") ||
+    if (FileExists(Base + UnitExtension) || FileExists(Base + ".dfm") || (CppIde && FileExists(Base + ".h")) ||
         Tools.IsFileOpen((Base + UnitExtension).c_str()))
       continue;
     return Base + UnitExtension;

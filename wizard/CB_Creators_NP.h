@@ -1,8 +1,8 @@
 // The module creator: the object a wizard hands the IDE to have a new unit created (ToolIntf.h). It
 // holds the names and flags the IDE asks for and passes every source request to its owner's
 // callbacks. With the new-unit flag (cmNewUnit) Execute first picks the unit's file name: the first
-// UnitN (N = 1, 2, ...) in the active project's folder whose unit and form files do not exist and
-// that the IDE does not have open.
+// UnitN (N = 1, 2, ...) in the active project's folder whose unit and form files (in the C++ IDE
+// also its header) do not exist and that the IDE does not have open.
 //
 // UnitExtension is the new unit's extension for the host: ".cpp" in the C++ IDE, else ".pas".
 #pragma once

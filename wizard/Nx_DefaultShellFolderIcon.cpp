@@ -101,6 +101,12 @@ void TNxShellFolderDefaultIcon::LoadIcons() {
 void TNxShellFolderDefaultIcon::LoadIconsOnce() {
   const std::string FileName = edtFileName->Text();
   if (!FileExists(FileName)) return;
+  // The same file again keeps the icon chosen (also one a pass cut short had not reached yet).
+  if (!AnsiSameText(FileName, FLoadedFileName))
+    FReselectIndex = -1;
+  else if (SelectedIconIndex() >= 0)
+    FReselectIndex = SelectedIconIndex();
+  FLoadedFileName = FileName;
   lvFileIcons->Items()->Clear();
   ImageList->Clear();
   for (UINT Index = 0;; ++Index) {
@@ -117,6 +123,10 @@ void TNxShellFolderDefaultIcon::LoadIconsOnce() {
       TListItem* Item = lvFileIcons->Items()->Add();
       Item->SetImageIndex(ImageList->AddIcon(Extracted.get()));
       Item->SetData(reinterpret_cast<void*>(static_cast<intptr_t>(Index)));
+      if (static_cast<int>(Index) == FReselectIndex) {
+        Item->SetSelected(true);
+        FReselectIndex = -1;
+      }
     }
     Application->ProcessMessages();
     if (FReload || Closing()) return;
@@ -134,7 +144,9 @@ void TNxShellFolderDefaultIcon::btnBrowseClick(TObject*) {
   LoadIcons();
 }
 
-void TNxShellFolderDefaultIcon::edtFileNameExit(TObject*) { LoadIcons(); }
+void TNxShellFolderDefaultIcon::edtFileNameExit(TObject*) {
+  if (!AnsiSameText(edtFileName->Text(), FLoadedFileName)) LoadIcons();
+}
 
 void TNxShellFolderDefaultIcon::edtFileNameKeyPress(TObject*, char& Key) {
   if (Key != '\r') return;

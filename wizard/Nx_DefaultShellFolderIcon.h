@@ -48,7 +48,8 @@ public:
 
   // The icons of the file named in edtFileName: nothing when there is no such file; otherwise one
   // item per icon, the item's data its index in the file. A file that holds no icon and is no
-  // executable, library or icon file gives the message "Invalid icon file.".
+  // executable, library or icon file gives the message "Invalid icon file.". Loading the file
+  // listed again keeps the icon selected.
   void LoadIcons();
   // The index in the file of the icon selected, -1 with none.
   int SelectedIconIndex() const;
@@ -56,6 +57,8 @@ public:
   // Asks for a file; loads the name in the box whether or not one was chosen. The current
   // directory, which the system dialog may change, is the same afterwards.
   void btnBrowseClick(TObject* Sender);
+  // Loads only when the box names another file than the one listed, so leaving it for OK or for
+  // the list keeps the icon chosen.
   void edtFileNameExit(TObject* Sender);
   void edtFileNameKeyPress(TObject* Sender, char& Key);
   // Nothing: the button's result closes the dialog.
@@ -73,6 +76,8 @@ private:
   TWndMethod FFileNameWndProc;
   bool FLoading = false;
   bool FReload = false;
+  std::string FLoadedFileName;  // the name the list was last loaded from
+  int FReselectIndex = -1;      // the icon to select again once the reload reaches it
 };
 
 class TNxShellFolderDefaultIconProperty : public TPropertyEditor {

@@ -26,6 +26,12 @@ TComPtr<IIdeProject> ActiveProject(IIdeModuleServices* Modules) {
   return Project;
 }
 
+// The IDE's main window, the owner of the IDE's message boxes; nil when it has none.
+HWND IdeMainWindow() {
+  auto Ide = Query<IIdeServices>(BorlandIDEServices(), IID_IIdeServices);
+  return Ide ? Ide->GetParentHandle() : nullptr;
+}
+
 }  // namespace
 
 TStringList* GetProjectFormClasses() {
@@ -33,7 +39,7 @@ TStringList* GetProjectFormClasses() {
   auto Modules = Query<IIdeModuleServices>(BorlandIDEServices(), IID_IIdeModuleServices);
   auto Project = ActiveProject(Modules.Get());
   if (!Project) {
-    Application->MessageBox("Active project could not found", "Error", MB_ICONERROR);
+    Application->MessageBox("Active project could not found", "Error", MB_ICONERROR, IdeMainWindow());
     return Classes.release();
   }
   const int32_t Count = Project->GetModuleCount();

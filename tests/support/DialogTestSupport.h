@@ -91,12 +91,13 @@ public:
     std::string Text;
     std::string Caption;
     UINT Flags;
+    HWND Owner;  // as asked for (nil: the active window's)
   };
   std::vector<TMessageBoxCall> MessageBoxes;
   std::deque<int> MessageBoxAnswers;
 
-  int MessageBox(const std::string& Text, const std::string& Caption, UINT Flags) override {
-    MessageBoxes.push_back({Text, Caption, Flags});
+  int MessageBox(const std::string& Text, const std::string& Caption, UINT Flags, HWND Owner) override {
+    MessageBoxes.push_back({Text, Caption, Flags, Owner});
     if (MessageBoxAnswers.empty()) return IDOK;
     int Answer = MessageBoxAnswers.front();
     MessageBoxAnswers.pop_front();

@@ -29,6 +29,14 @@ struct TCreatorOwner {
   void NewSource(const std::string& Unit, const std::string&, const std::string&, std::string& Source) {
     Source = "source of " + Unit;
   }
+  // A header as the C++ IDE asks for one.
+  void WithHeader(const std::string& Name) {
+    IntfName = Name;
+    Creator->OnGetIntfName = MakeEvent<&TCreatorOwner::GetIntfName>(this);
+    Creator->OnNewIntfSource = MakeEvent<&TCreatorOwner::NewSource>(this);
+  }
+  void GetIntfName(std::string& Name) { Name = IntfName; }
+  std::string IntfName;
   void ModuleCreated(TCBIModuleCreator*, TIModuleInterface* Module) {
     ++Created;
     CreatedModule = Module;
@@ -62,6 +70,15 @@ TEST_F(ModuleCreator, PicksTheFirstUnitNameWhoseFilesAreFreeAndNotOpen) {
                                                       Folder.Path("Unit6.pas")}));
 }
 
+TEST_F(ModuleCreator, InTheCppIdeAUnitNameWhoseHeaderExistsIsTaken) {
+  SetHostProgramPath("C:\\IDE\\bcb.exe");
+  UpdateUnitExtension();
+  Folder.File("Unit1.h", "the user's own");
+  Owner.Creator->Execute();
+  EXPECT_EQ(Owner.Creator->FileName, Folder.Path("Unit2.cpp"));
+  EXPECT_EQ(ReadBytes(Folder.Path("Unit1.h")), "the user's own");
+}
+
 TEST_F(ModuleCreator, WithoutTheNewUnitFlagTheFileNameIsLeftAlone) {
   Owner.Creator->CreateFlags = TCBIModuleCreator::kDefaultCreateFlags;
   EXPECT_EQ(Owner.Creator->CreateFlags, 143);
@@ -69,6 +86,25 @@ TEST_F(ModuleCreator, WithoutTheNewUnitFlagTheFileNameIsLeftAlone) {
   Owner.Creator->Execute();
   EXPECT_EQ(Owner.Creator->FileName, Folder.Path("Chosen.pas"));
   EXPECT_EQ(Ide.Written(), std::vector<std::string>{Folder.Path("Chosen.pas")});
+}
+
+TEST_F(ModuleCreator, TheIdeNeverReplacesAFileAndLeavesNoPartOfAUnitBehind) {
+  Ide.SetCppIde(true);
+  Owner.Creator->CreateFlags = TCBIModuleCreator::kDefaultCreateFlags;  // the name is the test's
+  Owner.Creator->FileName = Folder.Path("Unit1.cpp");
+  Owner.WithHeader("Unit1.h");
+  Folder.File("Unit1.h", "the user's own");
+  Owner.Creator->Execute();
+  EXPECT_EQ(LastIdeException(), "Cannot write " + Folder.Path("Unit1.h") + ": the file already exists");
+  EXPECT_EQ(ReadBytes(Folder.Path("Unit1.h")), "the user's own");
+  EXPECT_FALSE(FileExists(Folder.Path("Unit1.cpp"))) << "checked before anything is written";
+
+  IdeClearException();
+  Owner.WithHeader("missing\\Unit1.h");
+  Owner.Creator->Execute();
+  EXPECT_EQ(LastIdeException(), "Cannot write " + Folder.Path("missing\\Unit1.h") + ": the path was not found");
+  EXPECT_FALSE(FileExists(Folder.Path("Unit1.cpp"))) << "the source goes with the header that failed";
+  EXPECT_TRUE(Ide.Written().empty());
 }
 
 TEST_F(ModuleCreator, TheModuleGoesToOnCreatedAndIsReleasedOnEveryWayOut) {
@@ -187,6 +223,15 @@ TEST_F(ProjectFormClasses, WithoutAProjectAMessageSaysSoAndTheListIsEmpty) {
   EXPECT_EQ(Fake.MessageBoxes[0].Text, "Active project could not found");
   EXPECT_EQ(Fake.MessageBoxes[0].Caption, "Error");
   EXPECT_EQ(Fake.MessageBoxes[0].Flags, static_cast<UINT>(MB_ICONERROR));
+}
+
+TEST_F(ProjectFormClasses, TheNoProjectMessageBelongsToTheIdesMainWindow) {
+  TObjectPtr<TForm> MainWindow(TForm::Create(nullptr));
+  ScopedStandInIde Ide;
+  Ide.SetMainWindow(MainWindow->Handle());
+  Classes();
+  ASSERT_EQ(Fake.MessageBoxes.size(), 1u);
+  EXPECT_EQ(Fake.MessageBoxes[0].Owner, MainWindow->Handle());
 }
 
 }  // namespace

@@ -160,6 +160,23 @@ TEST(DefaultIconEditor, EnterLoadsAndOkStoresTheFileNameWithTheItemsIconIndexOnc
   EXPECT_EQ(Designer.Count, 3);
 }
 
+TEST(DefaultIconEditor, LeavingTheFileNameBoxOrLoadingTheSameFileAgainKeepsTheChosenIcon) {
+  TObjectPtr<TNxCustomShellFolder> Folder(TNxCustomShellFolder::Create(nullptr));
+  TCountingDesigner Designer;
+  TFakeUIServices Fake;
+  TIdePropertyEditorPtr Editor = MakePropertyEditor("TNxCustomShellFolder", "DefaultIcon", &Designer, Folder.get());
+  Fake.OnModal<TNxShellFolderDefaultIcon>([](TNxShellFolderDefaultIcon& F) {
+    Type(F.edtFileName, kIconLibrary);
+    F.LoadIcons();
+    SelectRow(F.lvFileIcons, 2);
+    F.LoadIcons();  // Enter again on the same name
+    F.edtFileName->SetFocus();
+    ClickButton(F.btnOK);  // the box loses the focus to OK
+  });
+  EXPECT_TRUE(Editor->Edit());
+  EXPECT_EQ(Folder->DefaultIcon(), ExtractFileName(kIconLibrary) + ",2");
+}
+
 TEST(DefaultIconDialogModal, RunsModallyAndCloses) {
   TObjectPtr<TNxShellFolderDefaultIcon> Form(TNxShellFolderDefaultIcon::Create(Application));
   bool WatchdogFired = false;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "classlib/SysUtils.h"
 #include "tests/support/RunProgram.h"
 #include "tests/wizard/WizardTestSupport.h"
 
@@ -80,10 +81,11 @@ TEST(IdeHost, AnIdeWithoutTheCorePackageListsNoExpertsButTheEditors) {
   EXPECT_EQ(Run.Lines, Expected);
 }
 
-// A project folder that holds Unit1.<ext> and Unit2.dfm.
+// A project folder that holds Project1.dpr, Unit1.<ext> and Unit2.dfm.
 struct TProjectFolder {
   TempTree Tree;
   explicit TProjectFolder(const char* UnitExtension) {
+    Tree.File("Project1.dpr");
     Tree.File(std::string("Unit1") + UnitExtension);
     Tree.File("Unit2.dfm");
   }
@@ -128,7 +130,7 @@ TEST(IdeHost, TheHostsFileNameDecidesTheLanguage) {
   for (const auto& [ExeName, Written] : {std::pair{"BCB.EXE", "Unit1.cpp"}, std::pair{"xbcb.exe", "Unit1.pas"}}) {
     THostFolder Host(ExeName);
     TempTree Project;
-    TProgramRun Run = Host.Run(Plugin(PLUGIN_D7) + " --project \"" + Project.Path("P.dpr") +
+    TProgramRun Run = Host.Run(Plugin(PLUGIN_D7) + " --project \"" + Project.File("P.dpr") +
                                "\" --run \"ShellExtension Module\"");
     EXPECT_EQ(Run.ExitCode, 0u) << ExeName;
     EXPECT_EQ(Run.Lines.at(0), "wrote\t" + Project.Path(Written)) << ExeName;
@@ -138,21 +140,85 @@ TEST(IdeHost, TheHostsFileNameDecidesTheLanguage) {
 TEST(IdeHost, TheAboutEntryWritesNothingAndFailuresEndInExitCodes) {
   THostFolder Host("ide-host.exe");
   TempTree Project;
+  Project.File("P.dpr");
   TProgramRun About = Host.Run(Plugin(PLUGIN_D7) + " --project \"" + Project.Path("P.dpr") + "\" --run NxAboutExpert");
   EXPECT_EQ(About.ExitCode, 0u);
   EXPECT_TRUE(About.Lines.empty()) << About.Text();
 
-  const std::string Missing = Project.Path("missing\\P.dpr");
+  Project.Dir("Unit1.pas");  // a folder holds the name
   TProgramRun Unwritable =
-      Host.Run(Plugin(PLUGIN_D7) + " --project \"" + Missing + "\" --run \"ShellExtension Module\"");
+      Host.Run(Plugin(PLUGIN_D7) + " --project \"" + Project.Path("P.dpr") + "\" --run \"ShellExtension Module\"");
   EXPECT_EQ(Unwritable.ExitCode, 1u);
-  EXPECT_EQ(Unwritable.Lines, std::vector<std::string>{"error\tCannot write " + Project.Path("missing\\Unit1.pas")});
+  EXPECT_EQ(Unwritable.Lines, std::vector<std::string>{"error\tCannot write " + Project.Path("Unit1.pas") +
+                                                           ": the file already exists"});
 
   TProgramRun Unknown = Host.Run(Plugin(PLUGIN_D7) + " --project \"" + Project.Path("P.dpr") + "\" --run Nobody");
   EXPECT_EQ(Unknown.ExitCode, 1u);
   EXPECT_EQ(Unknown.Lines, std::vector<std::string>{"error\tno expert named \"Nobody\""});
 
   EXPECT_EQ(Host.Run("--list").ExitCode, 2u) << "no plug-in";
+}
+
+TEST(IdeHost, APluginThatCannotBeLoadedOrHasNoInitExpertsEndsInOneErrorInWords) {
+  THostFolder Host("ide-host.exe");
+  TempTree Folder;
+  const std::pair<std::string, std::string> Cases[] = {
+      {Folder.Path("missing.dll"), "the file does not exist"},
+      {Folder.File("notes.dll", "no library"), "it is not a DLL for this 64-bit (x86_64) ide-host.exe"},
+      {WindowsPathOfUnix(OTHER_ARCH_LIBRARY), "it is a 32-bit (i686) library and this ide-host.exe is the 64-bit "
+                                              "(x86_64) build: load the plug-in's 64-bit (x86_64) build"}};
+  for (const auto& [Dll, Why] : Cases) {
+    const TProgramRun Run = Host.Run("--plugin \"" + Dll + "\" --list");
+    EXPECT_EQ(Run.ExitCode, 1u) << Dll;
+    EXPECT_EQ(Run.Lines, std::vector<std::string>{"error\tcannot load " + Dll + ": " + Why});
+  }
+  const std::string NoPlugin = WindowsPathOfUnix(TEST_ICONS_DLL);
+  const TProgramRun Run = Host.Run("--plugin \"" + NoPlugin + "\" --project \"" + Folder.File("P.dpr") +
+                                   "\" --run \"ShellExtension Module\"");
+  EXPECT_EQ(Run.ExitCode, 1u);
+  EXPECT_EQ(Run.Lines, std::vector<std::string>{"error\t" + NoPlugin + " has no InitExperts: it is no plug-in of this IDE"});
+}
+
+TEST(IdeHost, AWrongCommandLineOrProjectSaysWhatWasWrongAndHelpIsNoError) {
+  THostFolder Host("bcb.exe");
+  const std::vector<std::string> Usage{
+      "usage: bcb.exe --plugin <dll> --list",
+      "       bcb.exe --plugin <dll> --project <project file> --run \"<expert name>\"", "       bcb.exe --help"};
+  const TProgramRun Help = Host.Run("--help");
+  EXPECT_EQ(Help.ExitCode, 0u);
+  EXPECT_EQ(Help.Lines, Usage);
+
+  TempTree Project;
+  Project.Dir("Sources");
+  const std::string Folder = Project.Path("Sources");
+  const std::pair<std::string, std::string> Cases[] = {
+      {"--list --verbose", "unknown option \"--verbose\""},
+      {"--list --plugin", "--plugin needs a value"},
+      {Plugin(PLUGIN_C6) + " --list --run NxAboutExpert", "--list and --run cannot go together"},
+      {Plugin(PLUGIN_C6) + " --run NxAboutExpert", "--run needs --project <project file>"},
+      {Plugin(PLUGIN_C6) + " --list --project \"" + Folder + "\"",
+       "the project \"" + Folder + "\" is a folder, not a project file"},
+      {Plugin(PLUGIN_C6) + " --project \"" + Project.Path("P.bpr") + "\" --run \"ShellExtension Module\"",
+       "the project file \"" + Project.Path("P.bpr") + "\" does not exist"}};
+  for (const auto& [Arguments, Wrong] : Cases) {
+    const TProgramRun Run = Host.Run(Arguments);
+    EXPECT_EQ(Run.ExitCode, 2u) << Arguments;
+    ASSERT_FALSE(Run.Lines.empty()) << Arguments;
+    EXPECT_EQ(Run.Lines[0], "bcb.exe: " + Wrong);
+    const std::vector<std::string> After(Run.Lines.begin() + 1, Run.Lines.end());
+    EXPECT_EQ(After, Wrong.rfind("the project", 0) == 0 ? std::vector<std::string>{} : Usage) << Arguments;
+  }
+  EXPECT_FALSE(FileExists(Project.Path("Unit1.cpp"))) << "nothing written without a project";
+}
+
+TEST(IdeHost, RunInAnIdeWithoutTheCorePackageSaysItIsMissing) {
+  THostFolder Host("ide-host.exe", false);
+  TempTree Project;
+  const TProgramRun Run = Host.Run(Plugin(PLUGIN_D7) + " --project \"" + Project.File("P.dpr") +
+                                   "\" --run \"ShellExtension Module\"");
+  EXPECT_EQ(Run.ExitCode, 1u);
+  EXPECT_EQ(Run.Lines, std::vector<std::string>{"error\tthe IDE's core package is missing (CoreIde70.bpl or "
+                                                "CoreIde60.bpl beside ide-host.exe), so no expert can run"});
 }
 
 }  // namespace
