@@ -8,11 +8,13 @@
 // first needed: SaveToStream, or Compress.
 //
 // With ProgressiveDisplay a multi-scan file is decoded pass by pass: OnProgress reports psStarting,
-// psRunning with RedrawNow after each pass, then psEnding. A handler that draws the image during
-// the decoding gets the picture as far as it is decoded; no second decoding starts.
+// psRunning with RedrawNow after each pass shown, then psEnding. A handler that draws the image
+// during the decoding gets the picture as far as it is decoded; no second decoding starts. Passes
+// are shown within a redraw budget (JpegCodec.h); beyond it the finished picture is shown once.
 //
-// Any fault of the data raises EJPEG (an EInvalidGraphic) with libjpeg's message; the image then
-// keeps the bytes it had before loading and no decoded bitmap.
+// Any fault of the data raises EJPEG (an EInvalidGraphic) with libjpeg's message, and so does a
+// file beyond the decoder's bounds on size, memory and scans (the message names the bound); the
+// image then keeps the bytes it had before loading and no decoded bitmap.
 //
 // Linking this unit brings libjpeg in (the CMake target classlib_jpeg). The unit registers the
 // class for the extensions jpg and jpeg and for form resources when it is linked.
