@@ -43,6 +43,13 @@ public:
 private:
   bool& FFlag;
 };
+
+// The rows of a bitmap: row Y at First + Y * Stride.
+jpegcodec::TRowTarget RowsOf(TBitmap* B) {
+  auto* First = static_cast<uint8_t*>(B->ScanLine(0));
+  ptrdiff_t Stride = B->Height() > 1 ? static_cast<uint8_t*>(B->ScanLine(1)) - First : 0;
+  return {First, Stride};
+}
 }  // namespace
 
 TJPEGImage::~TJPEGImage() {
@@ -185,13 +192,16 @@ void TJPEGImage::WriteData(TStream& Stream) {
 
 void TJPEGImage::Compress() {
   if (!FData.empty() || !FBitmap || FBitmap->Empty()) return;
-  int W = FBitmap->Width(), H = FBitmap->Height();
-  auto* First = static_cast<const uint8_t*>(FBitmap->ScanLine(0));
-  ptrdiff_t Stride = H > 1 ? static_cast<const uint8_t*>(FBitmap->ScanLine(1)) - First : 0;
+  // The encoder reads 24-bit rows, whatever pixel format a caller has given the bitmap since.
+  TObjectPtr<TBitmap> Pixels(TBitmap::Create());
+  Pixels->Assign(FBitmap);
+  Pixels->SetPixelFormat(pf24bit);
+  int W = Pixels->Width(), H = Pixels->Height();
+  jpegcodec::TRowTarget Rows = RowsOf(Pixels.get());
   jpegcodec::TEncodeOptions Options;
   Options.Quality = FQuality;
   Options.Progressive = FProgressiveEncoding;
-  FData = CodecCall([&] { return jpegcodec::EncodeJpeg(First, Stride, W, H, Options); });
+  FData = CodecCall([&] { return jpegcodec::EncodeJpeg(Rows.First, Rows.Stride, W, H, Options); });
   FFileWidth = W;
   FFileHeight = H;
   // From now on the bitmap is a decoding of the bytes, made again when the options change.

@@ -309,3 +309,16 @@ TEST(Jpeg, FilesBeyondTheDecodersBoundsRaiseEJpegNamingTheBound) {
   EXPECT_GT(Log.Redraws, 1);
   EXPECT_LE(Log.Redraws, int(jpegcodec::kRedrawPixels / (Side * Side)) + 1);
 }
+
+TEST(Jpeg, SavingReadsThePixelsWhateverPixelFormatTheBitmapWasGiven) {
+  TObjectPtr<TBitmap> Source(Quadrants());
+  TObjectPtr<TJPEGImage> J(TJPEGImage::Create());
+  J->Assign(Source.get());
+  J->Bitmap()->SetPixelFormat(pf8bit);  // a third of the bytes a row the encoder reads
+  TMemoryStream S;
+  J->SaveToStream(S);
+  auto* P = static_cast<const uint8_t*>(S.Memory());
+  TObjectPtr<TJPEGImage> Back(LoadJpeg(std::vector<uint8_t>(P, P + S.Size())));
+  ExpectNear(MeanOf(Back->Bitmap(), Rect(4, 4, 28, 20)), 255, 0, 0);
+  ExpectNear(MeanOf(Back->Bitmap(), Rect(4, 28, 28, 44)), 0, 0, 255);
+}
