@@ -1,12 +1,14 @@
 // TJPEGImage over libjpeg: round trips (baseline and progressive), scaled, greyscale and 8-bit
 // decoding, passes shown one by one, broken files and files beyond the decoder's bounds raising
-// EJPEG, pictures by extension and the form-resource "Data" property. No files: every JPEG is
-// made by the test.
+// EJPEG, progress handlers that meddle with the image, pictures by extension and the
+// form-resource "Data" property. No files: every JPEG is made by the test.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "classlib/Jpeg.h"
@@ -111,6 +113,14 @@ struct TProgressLog {
       ++Redraws;
       if (Canvas) Canvas->Canvas()->Draw(0, 0, Image);
     }
+  }
+};
+
+// Runs Action once, at the first pass shown.
+struct TAtFirstPass {
+  std::function<void()> Action;
+  void Hit(TObject*, TProgressStage Stage, uint8_t, bool, const TRect&, const std::string&) {
+    if (Stage == psRunning && Action) std::exchange(Action, nullptr)();
   }
 };
 
@@ -321,4 +331,49 @@ TEST(Jpeg, SavingReadsThePixelsWhateverPixelFormatTheBitmapWasGiven) {
   TObjectPtr<TJPEGImage> Back(LoadJpeg(std::vector<uint8_t>(P, P + S.Size())));
   ExpectNear(MeanOf(Back->Bitmap(), Rect(4, 4, 28, 20)), 255, 0, 0);
   ExpectNear(MeanOf(Back->Bitmap(), Rect(4, 28, 28, 44)), 0, 0, 255);
+}
+
+TEST(Jpeg, AProgressHandlerCannotFreeWhatTheDecodingUses) {
+  TObjectPtr<TBitmap> Source(Quadrants());
+  std::vector<uint8_t> Bytes = JpegBytes(Source.get(), 90, true);
+  auto Decode = [&](TJPEGImage* J, std::function<void()> Action) {
+    TAtFirstPass Handler{std::move(Action)};
+    J->SetProgressiveDisplay(true);
+    J->OnProgress = MakeEvent<&TAtFirstPass::Hit>(&Handler);
+    J->DIBNeeded();
+  };
+
+  // What would replace the bytes or the bitmap being filled is refused; the decoding goes on.
+  TObjectPtr<TJPEGImage> J(LoadJpeg(Bytes));
+  TObjectPtr<TJPEGImage> Other(LoadJpeg(JpegBytes(Source.get(), 50, false)));
+  const std::function<void()> Changes[] = {
+      [&] {
+        TMemoryStream S;
+        Other->SaveToStream(S);
+        S.SetPosition(0);
+        J->LoadFromStream(S);
+      },
+      [&] { J->Assign(Other.get()); }, [&] { J->Assign(nullptr); }, [&] { J->FreeBitmap(); },
+      [&] { J->SetScale(jsHalf); }, [&] { J->SetGrayscale(true); }, [&] { J->SetPixelFormat(jf8Bit); },
+      [&] { J->SetPerformance(jpBestSpeed); }, [&] { J->SetSmoothing(false); }};
+  int Refused = 0;
+  Decode(J.get(), [&] {
+    for (const auto& Change : Changes) {
+      try {
+        Change();
+      } catch (const EJPEG&) {
+        ++Refused;
+      }
+    }
+  });
+  EXPECT_EQ(Refused, int(std::size(Changes)));
+  EXPECT_EQ(J->Width(), 64);
+  ExpectNear(MeanOf(J->Bitmap(), Rect(4, 28, 28, 44)), 0, 0, 255);
+
+  // Remaking the bitmap ends the decoding; freeing the image ends it silently.
+  TObjectPtr<TJPEGImage> Remade(LoadJpeg(Bytes));
+  EXPECT_THROW(Decode(Remade.get(), [&] { Remade->Bitmap()->SetPixelFormat(pf8bit); }), EJPEG);
+  EXPECT_FALSE(Remade->Decoding());
+  TJPEGImage* Freed = LoadJpeg(Bytes);
+  EXPECT_THROW(Decode(Freed, [&] { Freed->Free(); }), EAbort);
 }
