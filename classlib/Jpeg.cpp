@@ -32,22 +32,52 @@ template <class F> auto CodecCall(F&& Call) {
   }
 }
 
-// Clears a flag on every path.
-class TFlagScope {
-public:
-  explicit TFlagScope(bool& Flag) : FFlag(Flag) { FFlag = true; }
-  ~TFlagScope() { FFlag = false; }
-  TFlagScope(const TFlagScope&) = delete;
-  TFlagScope& operator=(const TFlagScope&) = delete;
-
-private:
-  bool& FFlag;
-};
+// The rows of a bitmap: row Y at First + Y * Stride.
+jpegcodec::TRowTarget RowsOf(TBitmap* B) {
+  auto* First = static_cast<uint8_t*>(B->ScanLine(0));
+  ptrdiff_t Stride = B->Height() > 1 ? static_cast<uint8_t*>(B->ScanLine(1)) - First : 0;
+  return {First, Stride};
+}
 }  // namespace
 
+// What a decoding holds while it runs. A progress handler may free the image (a picture given
+// another graphic from its OnProgress, say): the destructor then leaves the bytes being read and
+// the bitmap being filled here, and the decoding stops without touching the image again.
+struct TJPEGImage::TDecodeRun {
+  explicit TDecodeRun(TDecodeRun*& Slot) : FSlot(Slot) { FSlot = this; }
+  ~TDecodeRun() {
+    if (!ImageFreed) FSlot = nullptr;
+  }
+  TDecodeRun(const TDecodeRun&) = delete;
+  TDecodeRun& operator=(const TDecodeRun&) = delete;
+
+  // Stops the decoding at once when the image is gone: no caller may go on with it.
+  void StopIfImageFreed() const {
+    if (ImageFreed) throw EAbort("JPEG image freed while decoding");
+  }
+
+  bool ImageFreed = false;
+  std::vector<uint8_t> Data;  // the freed image's bytes and bitmap
+  TObjectPtr<TBitmap> Bitmap;
+
+private:
+  TDecodeRun*& FSlot;
+};
+
 TJPEGImage::~TJPEGImage() {
+  if (FRun) {
+    // Freed by a progress handler: the decoding keeps what it reads and fills until it has stopped.
+    FRun->ImageFreed = true;
+    FRun->Data = std::move(FData);  // the buffer itself moves: the decoder's pointer stays good
+    FRun->Bitmap.reset(FBitmap);
+    FBitmap = nullptr;
+  }
   FreePalette();
   FreeAndNil(FBitmap);
+}
+
+void TJPEGImage::RefuseWhileDecoding() const {
+  if (FRun) throw EJPEG("Cannot change a JPEG image while it is being decoded");
 }
 
 void TJPEGImage::FreePalette() {
@@ -57,11 +87,13 @@ void TJPEGImage::FreePalette() {
 
 void TJPEGImage::FreeBitmap() {
   if (FData.empty()) return;  // the bitmap is the picture itself until it is compressed
+  RefuseWhileDecoding();
   FreeAndNil(FBitmap);
   FreePalette();
 }
 
 void TJPEGImage::Assign(TPersistent* Source) {
+  RefuseWhileDecoding();
   if (auto* J = dynamic_cast<TJPEGImage*>(Source)) {
     if (J == this) return;
     TObjectPtr<TBitmap> Copy;
@@ -131,7 +163,7 @@ int TJPEGImage::Height() {
 
 HPALETTE TJPEGImage::Palette() {
   // A query is no place to report a broken file: drawing the image does that.
-  if (FPixelFormat == jf8Bit && !FDecoding && !Empty()) {
+  if (FPixelFormat == jf8Bit && !FRun && !Empty()) {
     try {
       DIBNeeded();
     } catch (const EJPEG&) {
@@ -142,6 +174,7 @@ HPALETTE TJPEGImage::Palette() {
 }
 
 void TJPEGImage::LoadFromStream(TStream& Stream) {
+  RefuseWhileDecoding();
   int64_t Left = Stream.Size() - Stream.Position();
   if (Left < 0 || Left > 0x7FFFFFFF) throw EJPEG("JPEG image too large");
   std::vector<uint8_t> Bytes(static_cast<size_t>(Left));
@@ -185,13 +218,16 @@ void TJPEGImage::WriteData(TStream& Stream) {
 
 void TJPEGImage::Compress() {
   if (!FData.empty() || !FBitmap || FBitmap->Empty()) return;
-  int W = FBitmap->Width(), H = FBitmap->Height();
-  auto* First = static_cast<const uint8_t*>(FBitmap->ScanLine(0));
-  ptrdiff_t Stride = H > 1 ? static_cast<const uint8_t*>(FBitmap->ScanLine(1)) - First : 0;
+  // The encoder reads 24-bit rows, whatever pixel format a caller has given the bitmap since.
+  TObjectPtr<TBitmap> Pixels(TBitmap::Create());
+  Pixels->Assign(FBitmap);
+  Pixels->SetPixelFormat(pf24bit);
+  int W = Pixels->Width(), H = Pixels->Height();
+  jpegcodec::TRowTarget Rows = RowsOf(Pixels.get());
   jpegcodec::TEncodeOptions Options;
   Options.Quality = FQuality;
   Options.Progressive = FProgressiveEncoding;
-  FData = CodecCall([&] { return jpegcodec::EncodeJpeg(First, Stride, W, H, Options); });
+  FData = CodecCall([&] { return jpegcodec::EncodeJpeg(Rows.First, Rows.Stride, W, H, Options); });
   FFileWidth = W;
   FFileHeight = H;
   // From now on the bitmap is a decoding of the bytes, made again when the options change.
@@ -199,8 +235,8 @@ void TJPEGImage::Compress() {
 }
 
 void TJPEGImage::DIBNeeded() {
-  if (FBitmap || FData.empty() || FDecoding) return;
-  TFlagScope Decoding(FDecoding);
+  if (FBitmap || FData.empty() || FRun) return;
+  TDecodeRun Run(FRun);
   jpegcodec::TDecodeOptions Options;
   Options.ScaleDenom = ScaleDenom();
   Options.Grayscale = FGrayscale;
@@ -211,6 +247,8 @@ void TJPEGImage::DIBNeeded() {
 
   TObjectPtr<TBitmap> Image(TBitmap::Create());
   HPALETTE NewPalette = nullptr;
+  jpegcodec::TFrame Shape;
+  jpegcodec::TRowTarget Rows;
   auto Prepare = [&](const jpegcodec::TFrame& Frame) {
     Image->SetPixelFormat(Frame.Indexed ? pf8bit : pf24bit);
     Image->SetSize(Frame.Width, Frame.Height);
@@ -234,29 +272,42 @@ void TJPEGImage::DIBNeeded() {
     FBitmap = Image.release();
     FreePalette();
     FPalette = NewPalette;
-    auto* First = static_cast<uint8_t*>(FBitmap->ScanLine(0));
-    ptrdiff_t Stride = Frame.Height > 1 ? static_cast<uint8_t*>(FBitmap->ScanLine(1)) - First : 0;
-    return jpegcodec::TRowTarget{First, Stride};
+    Shape = Frame;
+    Rows = RowsOf(FBitmap);
+    return Rows;
   };
   TRect R = Rect(0, 0, Width(), Height());
+  auto Report = [&](TProgressStage Stage, int Percent, bool RedrawNow) {
+    Progress(this, Stage, static_cast<uint8_t>(Percent), RedrawNow, R, "");
+    Run.StopIfImageFreed();
+  };
   auto OnPass = [&](int Percent) {
     GdiFlush();
-    Progress(this, psRunning, static_cast<uint8_t>(Percent), true, R, "");
+    Report(psRunning, Percent, true);
+    // The next pass writes where the first one did: a handler may draw on the bitmap, not remake it.
+    bool Remade = FBitmap->Width() != Shape.Width || FBitmap->Height() != Shape.Height ||
+                  FBitmap->PixelFormat() != (Shape.Indexed ? pf8bit : pf24bit);
+    jpegcodec::TRowTarget Now = RowsOf(FBitmap);
+    if (Remade || Now.First != Rows.First || Now.Stride != Rows.Stride)
+      throw EJPEG("JPEG image's bitmap changed while decoding");
   };
-  Progress(this, psStarting, 0, false, R, "");
+  Report(psStarting, 0, false);
   try {
     CodecCall([&] { jpegcodec::DecodeJpeg(FData.data(), FData.size(), Options, Prepare, OnPass); });
   } catch (...) {
-    // Nothing half-decoded stays behind.
-    FreeAndNil(FBitmap);
-    FreePalette();
+    // Nothing half-decoded stays behind (and nothing of an image that is gone is touched).
+    if (!Run.ImageFreed) {
+      FreeAndNil(FBitmap);
+      FreePalette();
+    }
     throw;
   }
-  Progress(this, psEnding, 100, false, R, "");
+  Report(psEnding, 100, false);
   if (FPalette) {
     // Whoever shows the image realises the new palette (also while it is drawing it).
     SetPaletteModified(true);
     Changed(this);
+    Run.StopIfImageFreed();
   }
 }
 
@@ -269,11 +320,14 @@ TBitmap* TJPEGImage::Bitmap() {
 }
 
 void TJPEGImage::Draw(TCanvas* ACanvas, const TRect& Rect) {
-  if (!FDecoding) DIBNeeded();
+  if (!FRun) DIBNeeded();
   if (FBitmap && !FBitmap->Empty()) ACanvas->StretchDraw(Rect, FBitmap);
 }
 
-void TJPEGImage::DecodingChanged() {
+template <class T> void TJPEGImage::SetDecodingOption(T& Option, T Value) {
+  if (Option == Value) return;
+  RefuseWhileDecoding();
+  Option = Value;
   FreeBitmap();
   Changed(this);
 }
@@ -284,34 +338,10 @@ void TJPEGImage::SetCompressionQuality(TJPEGQualityRange Value) {
   FQuality = Value;
 }
 
-void TJPEGImage::SetGrayscale(bool Value) {
-  if (FGrayscale == Value) return;
-  FGrayscale = Value;
-  DecodingChanged();
-}
-
-void TJPEGImage::SetPerformance(TJPEGPerformance Value) {
-  if (FPerformance == Value) return;
-  FPerformance = Value;
-  DecodingChanged();
-}
-
-void TJPEGImage::SetPixelFormat(TJPEGPixelFormat Value) {
-  if (FPixelFormat == Value) return;
-  FPixelFormat = Value;
-  DecodingChanged();
-}
-
-void TJPEGImage::SetScale(TJPEGScale Value) {
-  if (FScale == Value) return;
-  FScale = Value;
-  DecodingChanged();
-}
-
-void TJPEGImage::SetSmoothing(bool Value) {
-  if (FSmoothing == Value) return;
-  FSmoothing = Value;
-  DecodingChanged();
-}
+void TJPEGImage::SetGrayscale(bool Value) { SetDecodingOption(FGrayscale, Value); }
+void TJPEGImage::SetPerformance(TJPEGPerformance Value) { SetDecodingOption(FPerformance, Value); }
+void TJPEGImage::SetPixelFormat(TJPEGPixelFormat Value) { SetDecodingOption(FPixelFormat, Value); }
+void TJPEGImage::SetScale(TJPEGScale Value) { SetDecodingOption(FScale, Value); }
+void TJPEGImage::SetSmoothing(bool Value) { SetDecodingOption(FSmoothing, Value); }
 
 VD_DEFINE_CLASS(TJPEGImage) {}

@@ -8,11 +8,19 @@
 // first needed: SaveToStream, or Compress.
 //
 // With ProgressiveDisplay a multi-scan file is decoded pass by pass: OnProgress reports psStarting,
-// psRunning with RedrawNow after each pass, then psEnding. A handler that draws the image during
-// the decoding gets the picture as far as it is decoded; no second decoding starts.
+// psRunning with RedrawNow after each pass shown, then psEnding. A handler that draws the image
+// during the decoding gets the picture as far as it is decoded; no second decoding starts. Passes
+// are shown within a redraw budget (JpegCodec.h); beyond it the finished picture is shown once.
 //
-// Any fault of the data raises EJPEG (an EInvalidGraphic) with libjpeg's message; the image then
-// keeps the bytes it had before loading and no decoded bitmap.
+// While it decodes, the image refuses with EJPEG whatever would replace the bytes or the bitmap
+// being filled: loading, Assign, FreeBitmap and the decoding options. A handler that changes that
+// bitmap through Bitmap() (its size or pixel format) ends the decoding with EJPEG. A handler may
+// free the image: the decoding then stops, frees what it used and raises EAbort (the silent
+// exception), as no caller may go on with the image.
+//
+// Any fault of the data raises EJPEG (an EInvalidGraphic) with libjpeg's message, and so does a
+// file beyond the decoder's bounds on size, memory and scans (the message names the bound); the
+// image then keeps the bytes it had before loading and no decoded bitmap.
 //
 // Linking this unit brings libjpeg in (the CMake target classlib_jpeg). The unit registers the
 // class for the extensions jpg and jpeg and for form resources when it is linked.
@@ -86,7 +94,7 @@ public:
   bool Smoothing() const noexcept { return FSmoothing; }
   void SetSmoothing(bool Value);
   // True while a decoding runs (a progress handler may draw the image then).
-  bool Decoding() const noexcept { return FDecoding; }
+  bool Decoding() const noexcept { return FRun != nullptr; }
 
 protected:
   void Draw(TCanvas* ACanvas, const TRect& Rect) override;
@@ -94,8 +102,11 @@ protected:
   void AssignTo(TPersistent* Dest) override;
 
 private:
-  // A decoding option changed: the decoded bitmap is made again when next needed.
-  void DecodingChanged();
+  struct TDecodeRun;
+  // Raises EJPEG while a decoding runs (the caller would free what it reads or fills).
+  void RefuseWhileDecoding() const;
+  // Sets a decoding option: the decoded bitmap is made again when next needed.
+  template <class T> void SetDecodingOption(T& Option, T Value);
   void ReadHeaderSize();
   void FreePalette();
   int ScaleDenom() const noexcept { return 1 << static_cast<int>(FScale); }
@@ -105,7 +116,7 @@ private:
   HPALETTE FPalette = nullptr;
   int FFileWidth = 0;          // from the header
   int FFileHeight = 0;
-  bool FDecoding = false;
+  TDecodeRun* FRun = nullptr;  // while decoding
   TJPEGQualityRange FQuality = 90;
   bool FGrayscale = false;
   TJPEGPerformance FPerformance = jpBestQuality;

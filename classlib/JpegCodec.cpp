@@ -22,7 +22,17 @@ struct TErrorManager {
   char Message[JMSG_LENGTH_MAX];
 };
 
+// Leaves libjpeg the way its errors do, with a message of ours (Format takes one number).
+[[noreturn]] void GiveUp(j_common_ptr Info, const char* Format, long Value) {
+  auto* Err = reinterpret_cast<TErrorManager*>(Info->err);
+  std::snprintf(Err->Message, sizeof Err->Message, Format, Value);
+  std::longjmp(Err->Jump, 1);
+}
+
 [[noreturn]] void ErrorExit(j_common_ptr Info) {
+  // Buffers beyond the memory bound would need a temporary file, which libjpeg asks for here.
+  if (Info->err->msg_code == JERR_NO_BACKING_STORE)
+    GiveUp(Info, "JPEG image needs more than %ld MB of memory to decode", kMaxDecodeMemory >> 20);
   auto* Err = reinterpret_cast<TErrorManager*>(Info->err);
   (*Info->err->format_message)(Info, Err->Message);
   std::longjmp(Err->Jump, 1);
@@ -96,6 +106,27 @@ int PercentRead(const TMemorySource& Src) {
   return static_cast<int>(Read * 100 / Src.Size);
 }
 
+// ---- Bounds of a decoding ------------------------------------------------------------------------
+
+void CheckScanCount(j_decompress_ptr Info) {
+  if (Info->input_scan_number > kMaxScans)
+    GiveUp(reinterpret_cast<j_common_ptr>(Info), "JPEG image has more than %ld scans", kMaxScans);
+}
+
+// libjpeg calls it while it reads: for each row of blocks as it takes in a multi-scan file, for
+// each row it puts out.
+void MonitorProgress(j_common_ptr Info) { CheckScanCount(reinterpret_cast<j_decompress_ptr>(Info)); }
+
+// Takes in the rest of a file decoded pass by pass without putting anything out (libjpeg calls no
+// progress monitor meanwhile).
+void ReadToEnd(j_decompress_ptr Info) {
+  for (;;) {
+    int Result = jpeg_consume_input(Info);
+    if (Result == JPEG_REACHED_EOI || Result == JPEG_SUSPENDED) return;
+    CheckScanCount(Info);
+  }
+}
+
 // ---- Memory destination -------------------------------------------------------------------------
 
 struct TMemoryDestination {
@@ -138,6 +169,9 @@ public:
     FInfo.err = &FErr.Pub;
     Guarded(FErr, [this] { jpeg_create_decompress(&FInfo); });
     FCreated = true;
+    FInfo.mem->max_memory_to_use = kMaxDecodeMemory;
+    FProgress.progress_monitor = MonitorProgress;
+    FInfo.progress = &FProgress;
     FSrc.Pub.init_source = InitSource;
     FSrc.Pub.fill_input_buffer = FillInputBuffer;
     FSrc.Pub.skip_input_data = SkipInputData;
@@ -177,6 +211,7 @@ private:
   jpeg_decompress_struct FInfo{};
   TErrorManager FErr{};
   TMemorySource FSrc{};
+  jpeg_progress_mgr FProgress{};
   bool FCreated = false;
 };
 
@@ -271,13 +306,23 @@ void DecodeJpeg(const uint8_t* Data, size_t Size, const TDecodeOptions& Options,
     D.CheckComplete();
     return;
   }
-  // One output pass per scan that arrives, each shown as it stands. The colour map of a buffered
-  // decode is made when the first output pass starts.
+  // One output pass per scan that arrives, each shown as it stands, while the redraw budget lasts;
+  // then the rest is read and shown once. The colour map of a buffered decode is made when the
+  // first output pass starts.
+  const uint64_t PassCost = uint64_t{Info.image_width} * Info.image_height;
+  uint64_t Budget = kRedrawPixels;
   TRowTarget Target;
   bool Shown = false;
   for (;;) {
     bool Complete = jpeg_input_complete(&Info) != 0;
     if (Complete && Shown && Info.output_scan_number >= Info.input_scan_number) break;
+    if (!Complete) {
+      if (Budget < PassCost) {
+        Guarded(D.Err(), [&Info] { ReadToEnd(&Info); });
+        continue;
+      }
+      Budget -= PassCost;
+    }
     Guarded(D.Err(), [&Info] { jpeg_start_output(&Info, Info.input_scan_number); });
     if (!Shown) Target = Prepare(FrameOf(Info));
     Guarded(D.Err(), [&] {

@@ -21,15 +21,33 @@
 
 namespace jpegcodec {
 
-// Every failure: a broken or truncated file, a picture too large, an allocation that failed.
+// Every failure: a broken or truncated file, a file beyond a bound, an allocation that failed.
 class EJpegCodec : public std::runtime_error {
 public:
   using std::runtime_error::runtime_error;
 };
 
+// Bounds of one decoding. A file beyond one raises EJpegCodec with a message naming it, so that
+// no file of a few bytes can take the decoder's time or memory without limit.
+//
 // Pictures with more pixels than this (in the file, before scaling) are refused before anything
 // is allocated for them.
 inline constexpr uint64_t kMaxPixels = uint64_t{64} << 20;
+// libjpeg's own memory (beside the rows the caller gives): above all the coefficients a
+// multi-scan file keeps for the whole picture (2 bytes a pixel for grey, 3 for colour sampled
+// 2 x 2 as cameras and the web write it, 6 unsampled) and the whole picture two-pass colour
+// mapping keeps (3 bytes a pixel). Enough for a progressive colour picture of 40 megapixels.
+inline constexpr long kMaxDecodeMemory = 128L << 20;
+// Scans read from one file, counted by libjpeg's progress monitor. Encoders write 6 to 18
+// (libjpeg's progression for one to four components), tuned scripts some 20. Each scan, even an
+// empty one, may walk every coefficient block of the picture: 32 bounds the work of a file of
+// many scans to that many walks of the largest picture the memory bound lets through (a few
+// seconds).
+inline constexpr int kMaxScans = 32;
+// Progressive display: the passes shown before the last one together walk at most this many
+// pixels of the file (a pass walks every block of the picture at any scale). Later scans are
+// read unseen and the finished picture is shown once.
+inline constexpr uint64_t kRedrawPixels = uint64_t{16} << 20;
 
 struct TJpegInfo {
   int Width = 0;   // in the file
@@ -67,8 +85,8 @@ struct TRowTarget {
 
 // Called once the output size is known; the target must hold the frame.
 using TPrepareFunc = std::function<TRowTarget(const TFrame& Frame)>;
-// Called after each finished pass of a multi-scan file with ShowPasses (the rows hold the picture
-// as far as it is known), with the share of the input read so far.
+// Called after each pass shown of a multi-scan file with ShowPasses (the rows hold the picture
+// as far as it is known), with the share of the input read so far; the last pass shows all of it.
 using TPassFunc = std::function<void(int PercentDone)>;
 
 // Decodes Data into the rows Prepare gives. Raises EJpegCodec; the callbacks may raise too (their

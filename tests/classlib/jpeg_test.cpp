@@ -1,10 +1,14 @@
 // TJPEGImage over libjpeg: round trips (baseline and progressive), scaled, greyscale and 8-bit
-// decoding, passes shown one by one, broken files raising EJPEG, pictures by extension and the
+// decoding, passes shown one by one, broken files and files beyond the decoder's bounds raising
+// EJPEG, progress handlers that meddle with the image, pictures by extension and the
 // form-resource "Data" property. No files: every JPEG is made by the test.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "classlib/Jpeg.h"
@@ -47,6 +51,34 @@ TJPEGImage* LoadJpeg(const std::vector<uint8_t>& Bytes) {
   return J;
 }
 
+// A progressive file whose scans have lost their data (the decoder fills them with zeros), declared
+// Width x Height, its last scan repeated up to Scans scans: much decoding for a few bytes.
+std::vector<uint8_t> HollowProgressive(int Width, int Height, int Scans) {
+  TObjectPtr<TBitmap> Source(Quadrants());
+  std::vector<uint8_t> File = JpegBytes(Source.get(), 75, true);
+  std::vector<uint8_t> Out(File.begin(), File.begin() + 2);
+  std::vector<uint8_t> LastScan;
+  int Count = 0;
+  for (size_t I = 2; File[I + 1] != 0xD9;) {
+    size_t Length = File[I + 2] << 8 | File[I + 3];
+    std::vector<uint8_t> Segment(File.begin() + I, File.begin() + I + 2 + Length);
+    I += 2 + Length;
+    if (Segment[1] == 0xC2) {
+      const uint8_t Size[4] = {uint8_t(Height >> 8), uint8_t(Height), uint8_t(Width >> 8), uint8_t(Width)};
+      std::copy(Size, Size + 4, Segment.begin() + 5);
+    }
+    if (Segment[1] == 0xDA) {
+      LastScan = Segment;
+      ++Count;
+      while (File[I] != 0xFF || File[I + 1] == 0 || (File[I + 1] >= 0xD0 && File[I + 1] <= 0xD7)) ++I;
+    }
+    Out.insert(Out.end(), Segment.begin(), Segment.end());
+  }
+  for (; Count < Scans; ++Count) Out.insert(Out.end(), LastScan.begin(), LastScan.end());
+  Out.insert(Out.end(), {0xFF, 0xD9});
+  return Out;
+}
+
 // The mean colour of an area of the decoded picture, channel by channel.
 struct TMean {
   int R, G, B;
@@ -81,6 +113,14 @@ struct TProgressLog {
       ++Redraws;
       if (Canvas) Canvas->Canvas()->Draw(0, 0, Image);
     }
+  }
+};
+
+// Runs Action once, at the first pass shown.
+struct TAtFirstPass {
+  std::function<void()> Action;
+  void Hit(TObject*, TProgressStage Stage, uint8_t, bool, const TRect&, const std::string&) {
+    if (Stage == psRunning && Action) std::exchange(Action, nullptr)();
   }
 };
 
@@ -249,4 +289,91 @@ TEST(Jpeg, PicturesFindTheClassByExtensionAndKeepItInFormData) {
   Decoded->Assign(J.get());
   EXPECT_EQ(Decoded->Width(), 64);
   ExpectNear(MeanOf(Decoded.get(), Rect(4, 4, 28, 20)), 255, 0, 0);
+}
+
+TEST(Jpeg, FilesBeyondTheDecodersBoundsRaiseEJpegNamingTheBound) {
+  const struct {
+    int W, H, Scans;
+    const char* Bound;
+  } Hostile[] = {{7744, 7744, 10, "memory"}, {64, 48, jpegcodec::kMaxScans + 1, "scans"}};
+  for (const auto& F : Hostile) {
+    TObjectPtr<TJPEGImage> J(LoadJpeg(HollowProgressive(F.W, F.H, F.Scans)));
+    try {
+      J->DIBNeeded();
+      ADD_FAILURE() << "decoded beyond the bound on " << F.Bound;
+    } catch (const EJPEG& E) {
+      EXPECT_NE(E.Message().find(F.Bound), std::string::npos) << E.Message();
+    }
+  }
+  TObjectPtr<TJPEGImage> AtTheBound(LoadJpeg(HollowProgressive(64, 48, jpegcodec::kMaxScans)));
+  EXPECT_NO_THROW(AtTheBound->DIBNeeded());
+
+  // Shown pass by pass, a long file redraws within the budget, then once more when it is read.
+  const int Side = 2048;
+  TObjectPtr<TJPEGImage> Long(LoadJpeg(HollowProgressive(Side, Side, jpegcodec::kMaxScans)));
+  Long->SetScale(jsEighth);  // the budget counts the file's pixels: cheap passes, the same count
+  Long->SetProgressiveDisplay(true);
+  TProgressLog Log;
+  Long->OnProgress = MakeEvent<&TProgressLog::Hit>(&Log);
+  Long->DIBNeeded();
+  EXPECT_GT(Log.Redraws, 1);
+  EXPECT_LE(Log.Redraws, int(jpegcodec::kRedrawPixels / (Side * Side)) + 1);
+}
+
+TEST(Jpeg, SavingReadsThePixelsWhateverPixelFormatTheBitmapWasGiven) {
+  TObjectPtr<TBitmap> Source(Quadrants());
+  TObjectPtr<TJPEGImage> J(TJPEGImage::Create());
+  J->Assign(Source.get());
+  J->Bitmap()->SetPixelFormat(pf8bit);  // a third of the bytes a row the encoder reads
+  TMemoryStream S;
+  J->SaveToStream(S);
+  auto* P = static_cast<const uint8_t*>(S.Memory());
+  TObjectPtr<TJPEGImage> Back(LoadJpeg(std::vector<uint8_t>(P, P + S.Size())));
+  ExpectNear(MeanOf(Back->Bitmap(), Rect(4, 4, 28, 20)), 255, 0, 0);
+  ExpectNear(MeanOf(Back->Bitmap(), Rect(4, 28, 28, 44)), 0, 0, 255);
+}
+
+TEST(Jpeg, AProgressHandlerCannotFreeWhatTheDecodingUses) {
+  TObjectPtr<TBitmap> Source(Quadrants());
+  std::vector<uint8_t> Bytes = JpegBytes(Source.get(), 90, true);
+  auto Decode = [&](TJPEGImage* J, std::function<void()> Action) {
+    TAtFirstPass Handler{std::move(Action)};
+    J->SetProgressiveDisplay(true);
+    J->OnProgress = MakeEvent<&TAtFirstPass::Hit>(&Handler);
+    J->DIBNeeded();
+  };
+
+  // What would replace the bytes or the bitmap being filled is refused; the decoding goes on.
+  TObjectPtr<TJPEGImage> J(LoadJpeg(Bytes));
+  TObjectPtr<TJPEGImage> Other(LoadJpeg(JpegBytes(Source.get(), 50, false)));
+  const std::function<void()> Changes[] = {
+      [&] {
+        TMemoryStream S;
+        Other->SaveToStream(S);
+        S.SetPosition(0);
+        J->LoadFromStream(S);
+      },
+      [&] { J->Assign(Other.get()); }, [&] { J->Assign(nullptr); }, [&] { J->FreeBitmap(); },
+      [&] { J->SetScale(jsHalf); }, [&] { J->SetGrayscale(true); }, [&] { J->SetPixelFormat(jf8Bit); },
+      [&] { J->SetPerformance(jpBestSpeed); }, [&] { J->SetSmoothing(false); }};
+  int Refused = 0;
+  Decode(J.get(), [&] {
+    for (const auto& Change : Changes) {
+      try {
+        Change();
+      } catch (const EJPEG&) {
+        ++Refused;
+      }
+    }
+  });
+  EXPECT_EQ(Refused, int(std::size(Changes)));
+  EXPECT_EQ(J->Width(), 64);
+  ExpectNear(MeanOf(J->Bitmap(), Rect(4, 28, 28, 44)), 0, 0, 255);
+
+  // Remaking the bitmap ends the decoding; freeing the image ends it silently.
+  TObjectPtr<TJPEGImage> Remade(LoadJpeg(Bytes));
+  EXPECT_THROW(Decode(Remade.get(), [&] { Remade->Bitmap()->SetPixelFormat(pf8bit); }), EJPEG);
+  EXPECT_FALSE(Remade->Decoding());
+  TJPEGImage* Freed = LoadJpeg(Bytes);
+  EXPECT_THROW(Decode(Freed, [&] { Freed->Free(); }), EAbort);
 }
