@@ -66,21 +66,28 @@ std::string StripTagsByPasses(const std::string& Text, char TagOpen, char TagClo
   return S;
 }
 
-std::vector<TRichToken> ScanTags(std::string Line, char TagOpen, char TagClose) {
+std::vector<TRichToken> ScanTags(const std::string& Line, char TagOpen, char TagClose) {
   std::vector<TRichToken> Out;
+  size_t Pos = 0;  // what is before it has been handed out
   for (;;) {
-    size_t Open = Line.find(TagOpen);
-    size_t Close = TagOpen == TagClose && Open != std::string::npos ? Line.find(TagClose, Open + 1) : Line.find(TagClose);
-    if (Open == std::string::npos || Close == std::string::npos) break;
+    size_t Open = Line.find(TagOpen, Pos);
+    if (Open == std::string::npos) break;
+    size_t Close = Line.find(TagClose, TagOpen == TagClose ? Open + 1 : Pos);
+    if (Close == std::string::npos) break;
     if (Close < Open) {
-      Line.erase(Open, 1);
-      continue;
+      // No open character behind a close one can start a tag any more: they all go, and the rest
+      // is text.
+      std::string Rest;
+      for (size_t I = Pos; I < Line.size(); ++I)
+        if (Line[I] != TagOpen) Rest += Line[I];
+      Out.push_back({false, std::move(Rest)});
+      return Out;
     }
-    if (Open > 0) Out.push_back({false, Line.substr(0, Open)});
+    if (Open > Pos) Out.push_back({false, Line.substr(Pos, Open - Pos)});
     Out.push_back({true, UpperCase(Line.substr(Open + 1, Close - Open - 1))});
-    Line.erase(0, Close + 1);
+    Pos = Close + 1;
   }
-  if (!Line.empty()) Out.push_back({false, Line});
+  if (Pos < Line.size()) Out.push_back({false, Line.substr(Pos)});
   return Out;
 }
 

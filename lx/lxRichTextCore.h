@@ -44,7 +44,7 @@ struct TRichToken {
 // Splits a line at its tags: the first open and the first close character make a tag; a close
 // character before the first open one makes that open character go ("a]b[c]" is the text
 // "a]bc]"); an open character without a close one is text.
-std::vector<TRichToken> ScanTags(std::string Line, char TagOpen, char TagClose);
+std::vector<TRichToken> ScanTags(const std::string& Line, char TagOpen, char TagClose);
 
 // Paragraphs at LF or CR LF (a CR alone stays in the text).
 std::vector<std::string> SplitParagraphs(const std::string& Text);
