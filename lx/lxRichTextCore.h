@@ -63,7 +63,8 @@ struct TRichLayout {
   std::vector<int> Widths;  // only when the alignment is not left
   int Widest = 0;           // widest right end of the lines the wrapping measured as fitting
 };
-// Right end (from MarginH on) of a line as drawn from the base font.
+// Right end (from MarginH on) of a line as drawn from the base font. Wrapping takes a line that
+// holds more words to be no narrower, and searches for the longest one that fits.
 using TMeasureLine = std::function<int(const std::string& Line)>;
 TRichLayout LayoutRichText(const std::string& Text, bool WordWrap, int WrapWidth, int MarginH, TAlignment Alignment,
                            const TMeasureLine& Measure);
