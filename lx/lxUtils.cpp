@@ -57,6 +57,26 @@ HINSTANCE ShellOpen(LPCSTR File, LPCSTR Parameters, int ShowCmd) {
   return g_ShellExecute.load()(GetDesktopWindow(), "open", File, Parameters, nullptr, ShowCmd);
 }
 
+// Arg as one argument of a command line by the Windows rules (CommandLineToArgvW and the C
+// runtime read it back whole): quoted when it is empty or holds a blank, a tab or a quote, with
+// each quote and the backslashes in front of a quote escaped.
+std::string CommandLineArgument(const std::string& Arg) {
+  if (!Arg.empty() && Arg.find_first_of(" \t\n\v\"") == std::string::npos) return Arg;
+  std::string Out = "\"";
+  for (size_t I = 0;; ++I) {
+    size_t Backslashes = 0;
+    for (; I < Arg.size() && Arg[I] == '\\'; ++I) ++Backslashes;
+    if (I == Arg.size()) {
+      Out.append(2 * Backslashes, '\\');  // doubled: the closing quote must stay a quote
+      break;
+    }
+    if (Arg[I] == '"') Out.append(2 * Backslashes + 1, '\\');  // doubled, and one for the quote
+    else Out.append(Backslashes, '\\');
+    Out += Arg[I];
+  }
+  return Out + '"';
+}
+
 std::string StripKeyPath(const std::string& SubKey) { return StripLeadingChars(SubKey, '\\'); }
 
 // A key opened for reading (empty when it doesn't open).
@@ -174,8 +194,8 @@ HINSTANCE OpenURL(const std::string& URL, bool UseAssociatedProgram, int ShowCmd
   if (UseAssociatedProgram) {
     std::string Program = GetAssociatedProgram("html");
     if (!Program.empty()) {
-      return g_ShellExecute.load()(GetDesktopWindow(), "open", Program.c_str(), Target.c_str(),
-                                   nullptr, ShowCmd);
+      return g_ShellExecute.load()(GetDesktopWindow(), "open", Program.c_str(),
+                                   CommandLineArgument(Target).c_str(), nullptr, ShowCmd);
     }
   }
   return ShellOpen(Target.c_str(), nullptr, SW_SHOWNORMAL);

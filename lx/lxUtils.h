@@ -51,7 +51,7 @@ using TShellExecuteFunc = HINSTANCE(WINAPI*)(HWND Wnd, LPCSTR Operation, LPCSTR 
 TShellExecuteFunc SetShellExecuteFunc(TShellExecuteFunc Func) noexcept;
 
 // Opens URL ("http://" put in front when it holds no "://"), with the program registered for
-// "html" when UseAssociatedProgram and there is one (URL as its parameters, ShowCmd), otherwise
+// "html" when UseAssociatedProgram and there is one (URL as its one argument, ShowCmd), otherwise
 // through the shell (SW_SHOWNORMAL). The shell's result.
 HINSTANCE OpenURL(const std::string& URL, bool UseAssociatedProgram, int ShowCmd);
 

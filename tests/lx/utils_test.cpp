@@ -3,9 +3,13 @@
 // processor clock, folders and environment variables.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <shellapi.h>
+
 #include <string>
 
 #include "lx/lxUtils.h"
+#include "tests/support/RedirectedRegistry.h"
 
 namespace {
 
@@ -197,6 +201,32 @@ TEST_F(LxLaunch, SendMail) {
   EXPECT_EQ(g_Call.Operation, "open");
   EXPECT_FALSE(g_Call.HasParameters);
   EXPECT_EQ(g_Call.ShowCmd, SW_SHOWNORMAL);
+}
+
+// With the program registered for .html, the URL reaches it as one argument, whatever blanks,
+// quotes and backslashes it holds: it can add no argument or option of its own.
+TEST_F(LxLaunch, OpenURLHandsTheAssociatedProgramOneArgument) {
+  TRedirectedRegistry Registry("lx-utils", {HKEY_CLASSES_ROOT});
+  ASSERT_TRUE(Registry.Ok);
+  ASSERT_TRUE(WriteRegString(".html", "", "lxtest.html", HKEY_CLASSES_ROOT));
+  ASSERT_TRUE(WriteRegString("lxtest.html\\shell\\open\\command", "", "\"C:\\Web\\browser.exe\" \"%1\"",
+                             HKEY_CLASSES_ROOT));
+  for (std::string URL :
+       {"http://example.org/a b\" -new-window \"c", "http://x/\\\" /y", "http://x/\\ ", "http://x/a\\"}) {
+    OpenURL(URL, true, SW_SHOW);
+    ASSERT_EQ(g_Call.File, "C:\\Web\\browser.exe");
+    int Count = 0;
+    std::wstring Line = L"browser.exe " + std::wstring(g_Call.Parameters.begin(), g_Call.Parameters.end());
+    LPWSTR* Args = CommandLineToArgvW(Line.c_str(), &Count);
+    ASSERT_NE(Args, nullptr);
+    EXPECT_EQ(Count, 2) << g_Call.Parameters;
+    if (Count == 2) {
+      EXPECT_EQ(std::wstring(Args[1]), std::wstring(URL.begin(), URL.end())) << g_Call.Parameters;
+    }
+    LocalFree(Args);
+  }
+  OpenURL("www.example.org", true, SW_SHOW);  // nothing to quote
+  EXPECT_EQ(g_Call.Parameters, "http://www.example.org");
 }
 
 // ---- System -----------------------------------------------------------------------------------
