@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include <atomic>
+#include <cctype>
 #include <cstring>
 #include <vector>
 
@@ -203,17 +204,18 @@ HINSTANCE OpenURL(const std::string& URL, bool UseAssociatedProgram, int ShowCmd
 
 std::string MailToPart(const std::string& Part) {
   static const char Digits[] = "0123456789ABCDEF";
+  // What a mailto part may hold as it is; everything else could end the part, separate
+  // recipients, be read as a blank or start an escape.
+  static const std::string Plain = "-._~@!$'()*:/";
   std::string Out;
   Out.reserve(Part.size());
   for (unsigned char C : Part) {
-    // What would end a part (& ? #), start an escape (%), close the shell's quoting (") or break
-    // the line; everything else stays readable.
-    if (C == '%' || C == '&' || C == '?' || C == '#' || C == '"' || C < 0x20 || C == 0x7F) {
+    if ((C < 0x80 && std::isalnum(C)) || Plain.find(static_cast<char>(C)) != std::string::npos) {
+      Out += static_cast<char>(C);
+    } else {
       Out += '%';
       Out += Digits[C >> 4];
       Out += Digits[C & 15];
-    } else {
-      Out += static_cast<char>(C);
     }
   }
   return Out;

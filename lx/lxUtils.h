@@ -55,9 +55,9 @@ TShellExecuteFunc SetShellExecuteFunc(TShellExecuteFunc Func) noexcept;
 // through the shell (SW_SHOWNORMAL). The shell's result.
 HINSTANCE OpenURL(const std::string& URL, bool UseAssociatedProgram, int ShowCmd);
 
-// One part of a mailto line with "%", "&", "?", "#", the double quote and control characters
-// percent-encoded ("%26" ...), so that no text can end the part early or break the shell's "%1"
-// quoting; blanks and everything else stay as they are.
+// One part of a mailto line with every byte percent-encoded ("%2C" ...) but letters, digits and
+// - . _ ~ @ ! $ ' ( ) * : / - so that no text can end the part, add a recipient (comma,
+// semicolon) or a header, or break the shell's "%1" quoting; 8-bit bytes are encoded too.
 std::string MailToPart(const std::string& Part);
 // "mailto:" + (Name <Address> or Address) + "?Subject=...&Body=...&CC=...&BCC=...", every part
 // present, each through MailToPart.

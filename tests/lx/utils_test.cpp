@@ -192,15 +192,24 @@ TEST_F(LxLaunch, OpenURLWithTheAssociatedProgram) {
 TEST_F(LxLaunch, SendMail) {
   EXPECT_EQ(MailToText("a@b.org", "", "", "", "", ""), "mailto:a@b.org?Subject=&Body=&CC=&BCC=");
   EXPECT_EQ(MailToText("a@b.org", "Ann B", "Hi there", "x&y", "c@d", "e@f"),
-            "mailto:Ann B <a@b.org>?Subject=Hi there&Body=x%26y&CC=c@d&BCC=e@f");
+            "mailto:Ann%20B <a@b.org>?Subject=Hi%20there&Body=x%26y&CC=c@d&BCC=e@f");
   // Nothing a part holds can end it, start an escape, close the quoting or break the line.
   EXPECT_EQ(MailToText("a#b@c.org", "\"Q\"", "50% off?", "l1\r\nl2", "", ""),
-            "mailto:%22Q%22 <a%23b@c.org>?Subject=50%25 off%3F&Body=l1%0D%0Al2&CC=&BCC=");
+            "mailto:%22Q%22 <a%23b@c.org>?Subject=50%25%20off%3F&Body=l1%0D%0Al2&CC=&BCC=");
   SendMail("a@b.org", "", "S", "", "", "");
   EXPECT_EQ(g_Call.File, "mailto:a@b.org?Subject=S&Body=&CC=&BCC=");
   EXPECT_EQ(g_Call.Operation, "open");
   EXPECT_FALSE(g_Call.HasParameters);
   EXPECT_EQ(g_Call.ShowCmd, SW_SHOWNORMAL);
+}
+
+// Commas, semicolons, angle brackets, blanks and 8-bit bytes are encoded in every part, so no text
+// adds a recipient or a header; the To part keeps its Name <address> form.
+TEST_F(LxLaunch, MailPartsCannotAddRecipientsOrHeaders) {
+  EXPECT_EQ(MailToText("a@b.org, eve@x.org", "Doe, John; <eve@x.org>", "Re: 1+1=2", "Gr\xFC\xDF" "e, Ann",
+                       "c@d.org;eve@x.org", "e@f.org eve@x.org"),
+            "mailto:Doe%2C%20John%3B%20%3Ceve@x.org%3E <a@b.org%2C%20eve@x.org>?Subject=Re:%201%2B1%3D2"
+            "&Body=Gr%FC%DFe%2C%20Ann&CC=c@d.org%3Beve@x.org&BCC=e@f.org%20eve@x.org");
 }
 
 // With the program registered for .html, the URL reaches it as one argument, whatever blanks,
