@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchTiming.h"
 #include "classlib/ScopedHandles.h"
 #include "classlib/SysUtils.h"
 #include "vd32/Functions.h"
@@ -19,25 +20,6 @@
 #include "vdmon/VDMon.h"
 
 namespace {
-
-double NowMs() {
-  LARGE_INTEGER f, t;
-  QueryPerformanceFrequency(&f);
-  QueryPerformanceCounter(&t);
-  return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
-template <typename F>
-double BestOf(int runs, F&& f) {
-  double best = 1e300;
-  for (int i = 0; i < runs; ++i) {
-    double t0 = NowMs();
-    f();
-    double ms = NowMs() - t0;
-    if (ms < best) best = ms;
-  }
-  return best;
-}
 
 // The floor: every folder listed once, entered by the same rule as the search.
 long EnumerateOnce(const std::string& dir) {

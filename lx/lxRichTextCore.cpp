@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
+#include <string_view>
 #include <unordered_set>
 
 #include "classlib/SysUtils.h"
@@ -66,21 +68,28 @@ std::string StripTagsByPasses(const std::string& Text, char TagOpen, char TagClo
   return S;
 }
 
-std::vector<TRichToken> ScanTags(std::string Line, char TagOpen, char TagClose) {
+std::vector<TRichToken> ScanTags(const std::string& Line, char TagOpen, char TagClose) {
   std::vector<TRichToken> Out;
+  size_t Pos = 0;  // what is before it has been handed out
   for (;;) {
-    size_t Open = Line.find(TagOpen);
-    size_t Close = TagOpen == TagClose && Open != std::string::npos ? Line.find(TagClose, Open + 1) : Line.find(TagClose);
-    if (Open == std::string::npos || Close == std::string::npos) break;
+    size_t Open = Line.find(TagOpen, Pos);
+    if (Open == std::string::npos) break;
+    size_t Close = Line.find(TagClose, TagOpen == TagClose ? Open + 1 : Pos);
+    if (Close == std::string::npos) break;
     if (Close < Open) {
-      Line.erase(Open, 1);
-      continue;
+      // No open character behind a close one can start a tag any more: they all go, and the rest
+      // is text.
+      std::string Rest;
+      for (size_t I = Pos; I < Line.size(); ++I)
+        if (Line[I] != TagOpen) Rest += Line[I];
+      Out.push_back({false, std::move(Rest)});
+      return Out;
     }
-    if (Open > 0) Out.push_back({false, Line.substr(0, Open)});
+    if (Open > Pos) Out.push_back({false, Line.substr(Pos, Open - Pos)});
     Out.push_back({true, UpperCase(Line.substr(Open + 1, Close - Open - 1))});
-    Line.erase(0, Close + 1);
+    Pos = Close + 1;
   }
-  if (!Line.empty()) Out.push_back({false, Line});
+  if (Pos < Line.size()) Out.push_back({false, Line.substr(Pos)});
   return Out;
 }
 
@@ -116,54 +125,102 @@ std::vector<TAccelPiece> SplitAccelPieces(const std::string& Piece) {
 
 namespace {
 
+// Lays paragraphs out line by line. A wrapped line is the longest start of the rest that fits:
+// the rest itself, or the rest up to a blank (kept at the line's end) that is neither its first
+// nor its last character; when none fits, the start up to the first such blank is an over-long
+// line of its own. Starts that hold more words are taken to be no narrower, so the longest one
+// that fits is searched for (doubling the words, then halving the gap): each line costs a few
+// measures of about its own length, not one measure per word of all the text behind it.
 class TLayoutBuilder {
 public:
   TLayoutBuilder(int WrapWidth, int MarginH, TAlignment Alignment, const TMeasureLine& Measure)
       : FLimit(WrapWidth - MarginH), FAlignment(Alignment), FMeasure(Measure) {}
 
-  void Paragraph(std::string Text, bool WordWrap) {
-    if (WordWrap) Wrap(Text);
-    AddLine(Text);
+  void Paragraph(const std::string& Text, bool WordWrap) {
+    size_t Start = 0;
+    std::optional<int> RestEnd;  // the last line's right end, when wrapping measured it
+    while (WordWrap) {
+      TLineFit Fit = FitLine(std::string_view(Text).substr(Start));
+      if (Fit.Length == 0) {
+        RestEnd = Fit.End;
+        break;
+      }
+      AddLine(Text.substr(Start, Fit.Length), Fit.End);
+      Start += Fit.Length;
+    }
+    AddLine(Text.substr(Start), RestEnd);
   }
   TRichLayout Result() { return std::move(FLayout); }
 
 private:
+  // A line cut off the front of the rest (Length 0: the rest stays whole) and its right end.
+  struct TLineFit {
+    size_t Length;
+    int End;
+  };
+
+  // The ends of the starts a line may take from Rest, shortest first, found only as far as they
+  // are asked for: after each blank from the second character to the last but one, then the whole
+  // rest.
+  class TLineEnds {
+  public:
+    explicit TLineEnds(std::string_view Rest) : FRest(Rest) {}
+    // I, or the whole rest's index when there are fewer starts.
+    size_t Clamp(size_t I) {
+      while (FEnds.size() <= I && !FDone) {
+        size_t Blank = FRest.size() >= 2 ? FRest.find(' ', FNext) : std::string_view::npos;
+        if (Blank == std::string_view::npos || Blank > FRest.size() - 2) {
+          FDone = true;
+        } else {
+          FEnds.push_back(Blank + 1);
+          FNext = Blank + 1;
+        }
+      }
+      return std::min(I, FEnds.size());
+    }
+    bool IsWhole(size_t I) { return Clamp(I) == FEnds.size(); }
+    size_t End(size_t I) { return Clamp(I) < FEnds.size() ? FEnds[I] : FRest.size(); }
+
+  private:
+    std::string_view FRest;
+    std::vector<size_t> FEnds;
+    size_t FNext = 1;
+    bool FDone = false;
+  };
+
+  TLineFit FitLine(std::string_view Rest) {
+    TLineEnds Ends(Rest);
+    auto Measure = [&](size_t I) { return MeasureForWrap(std::string(Rest.substr(0, Ends.End(I)))); };
+    auto Line = [&](size_t I, int End) { return TLineFit{Ends.IsWhole(I) ? 0 : Ends.End(I), End}; };
+    int FitEnd = Measure(0);
+    if (FitEnd > FLimit) return Line(0, FitEnd);  // not even the first word fits: an over-long line
+    // Fit fits and Over does not: double the step until a start is too wide or the whole rest
+    // fits, then halve the gap between the two.
+    size_t Fit = 0;
+    std::optional<size_t> Over;
+    auto Try = [&](size_t I) {
+      int End = Measure(I);
+      if (End <= FLimit) {
+        Fit = I;
+        FitEnd = End;
+      } else {
+        Over = I;
+      }
+    };
+    for (size_t Step = 1; !Over && !Ends.IsWhole(Fit); Step *= 2) Try(Ends.Clamp(Fit + Step));
+    while (Over && *Over - Fit > 1) Try(Fit + (*Over - Fit) / 2);
+    FLayout.Widest = std::max(FLayout.Widest, FitEnd);
+    return Line(Fit, FitEnd);
+  }
+
   int MeasureForWrap(const std::string& Text) const {
     return FMeasure(FAlignment == taRightJustify ? Text : TrimmedRight(Text));
   }
 
-  void AddLine(const std::string& Line) {
-    FLayout.Lines.push_back(Line);
-    if (FAlignment != taLeftJustify) FLayout.Widths.push_back(MeasureForWrap(Line));
-  }
-
-  // Cuts lines off the front of Text until the rest fits (or cannot be cut); the rest stays in Text.
-  void Wrap(std::string& Text) {
-    for (;;) {
-      std::string Candidate = Text;
-      bool Cut = false;
-      for (;;) {
-        int End = MeasureForWrap(Candidate);
-        if (End <= FLimit) {
-          FLayout.Widest = std::max(FLayout.Widest, End);
-          break;
-        }
-        // The last blank before the last character, not the first character.
-        size_t Blank = std::string::npos;
-        for (size_t I = Candidate.size() >= 2 ? Candidate.size() - 2 : 0; I >= 1; --I)
-          if (Candidate[I] == ' ') {
-            Blank = I;
-            break;
-          }
-        if (Blank == std::string::npos) break;  // one word too wide: an over-long line
-        Candidate.resize(Blank + 1);
-        Cut = true;
-      }
-      if (!Cut) return;
-      // A cut line, its blank kept; an over-long word after an earlier cut is a line of its own too.
-      AddLine(Candidate);
-      Text.erase(0, Candidate.size());
-    }
+  // Right and centred lines keep their right end (measured here unless wrapping did).
+  void AddLine(std::string Line, std::optional<int> End) {
+    if (FAlignment != taLeftJustify) FLayout.Widths.push_back(End ? *End : MeasureForWrap(Line));
+    FLayout.Lines.push_back(std::move(Line));
   }
 
   int FLimit;
@@ -177,7 +234,7 @@ private:
 TRichLayout LayoutRichText(const std::string& Text, bool WordWrap, int WrapWidth, int MarginH, TAlignment Alignment,
                            const TMeasureLine& Measure) {
   TLayoutBuilder Builder(WrapWidth, MarginH, Alignment, Measure);
-  for (std::string& P : SplitParagraphs(Text)) Builder.Paragraph(std::move(P), WordWrap);
+  for (const std::string& P : SplitParagraphs(Text)) Builder.Paragraph(P, WordWrap);
   return Builder.Result();
 }
 

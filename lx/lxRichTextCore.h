@@ -44,7 +44,7 @@ struct TRichToken {
 // Splits a line at its tags: the first open and the first close character make a tag; a close
 // character before the first open one makes that open character go ("a]b[c]" is the text
 // "a]bc]"); an open character without a close one is text.
-std::vector<TRichToken> ScanTags(std::string Line, char TagOpen, char TagClose);
+std::vector<TRichToken> ScanTags(const std::string& Line, char TagOpen, char TagClose);
 
 // Paragraphs at LF or CR LF (a CR alone stays in the text).
 std::vector<std::string> SplitParagraphs(const std::string& Text);
@@ -63,7 +63,8 @@ struct TRichLayout {
   std::vector<int> Widths;  // only when the alignment is not left
   int Widest = 0;           // widest right end of the lines the wrapping measured as fitting
 };
-// Right end (from MarginH on) of a line as drawn from the base font.
+// Right end (from MarginH on) of a line as drawn from the base font. Wrapping takes a line that
+// holds more words to be no narrower, and searches for the longest one that fits.
 using TMeasureLine = std::function<int(const std::string& Line)>;
 TRichLayout LayoutRichText(const std::string& Text, bool WordWrap, int WrapWidth, int MarginH, TAlignment Alignment,
                            const TMeasureLine& Measure);

@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include <atomic>
+#include <cctype>
 #include <cstring>
 #include <vector>
 
@@ -55,6 +56,26 @@ std::atomic<TShellExecuteFunc> g_ShellExecute{&ShellExecuteA};
 
 HINSTANCE ShellOpen(LPCSTR File, LPCSTR Parameters, int ShowCmd) {
   return g_ShellExecute.load()(GetDesktopWindow(), "open", File, Parameters, nullptr, ShowCmd);
+}
+
+// Arg as one argument of a command line by the Windows rules (CommandLineToArgvW and the C
+// runtime read it back whole): quoted when it is empty or holds a blank, a tab or a quote, with
+// each quote and the backslashes in front of a quote escaped.
+std::string CommandLineArgument(const std::string& Arg) {
+  if (!Arg.empty() && Arg.find_first_of(" \t\n\v\"") == std::string::npos) return Arg;
+  std::string Out = "\"";
+  for (size_t I = 0;; ++I) {
+    size_t Backslashes = 0;
+    for (; I < Arg.size() && Arg[I] == '\\'; ++I) ++Backslashes;
+    if (I == Arg.size()) {
+      Out.append(2 * Backslashes, '\\');  // doubled: the closing quote must stay a quote
+      break;
+    }
+    if (Arg[I] == '"') Out.append(2 * Backslashes + 1, '\\');  // doubled, and one for the quote
+    else Out.append(Backslashes, '\\');
+    Out += Arg[I];
+  }
+  return Out + '"';
 }
 
 std::string StripKeyPath(const std::string& SubKey) { return StripLeadingChars(SubKey, '\\'); }
@@ -174,8 +195,8 @@ HINSTANCE OpenURL(const std::string& URL, bool UseAssociatedProgram, int ShowCmd
   if (UseAssociatedProgram) {
     std::string Program = GetAssociatedProgram("html");
     if (!Program.empty()) {
-      return g_ShellExecute.load()(GetDesktopWindow(), "open", Program.c_str(), Target.c_str(),
-                                   nullptr, ShowCmd);
+      return g_ShellExecute.load()(GetDesktopWindow(), "open", Program.c_str(),
+                                   CommandLineArgument(Target).c_str(), nullptr, ShowCmd);
     }
   }
   return ShellOpen(Target.c_str(), nullptr, SW_SHOWNORMAL);
@@ -183,17 +204,18 @@ HINSTANCE OpenURL(const std::string& URL, bool UseAssociatedProgram, int ShowCmd
 
 std::string MailToPart(const std::string& Part) {
   static const char Digits[] = "0123456789ABCDEF";
+  // What a mailto part may hold as it is; everything else could end the part, separate
+  // recipients, be read as a blank or start an escape.
+  static const std::string Plain = "-._~@!$'()*:/";
   std::string Out;
   Out.reserve(Part.size());
   for (unsigned char C : Part) {
-    // What would end a part (& ? #), start an escape (%), close the shell's quoting (") or break
-    // the line; everything else stays readable.
-    if (C == '%' || C == '&' || C == '?' || C == '#' || C == '"' || C < 0x20 || C == 0x7F) {
+    if ((C < 0x80 && std::isalnum(C)) || Plain.find(static_cast<char>(C)) != std::string::npos) {
+      Out += static_cast<char>(C);
+    } else {
       Out += '%';
       Out += Digits[C >> 4];
       Out += Digits[C & 15];
-    } else {
-      Out += static_cast<char>(C);
     }
   }
   return Out;

@@ -51,13 +51,13 @@ using TShellExecuteFunc = HINSTANCE(WINAPI*)(HWND Wnd, LPCSTR Operation, LPCSTR 
 TShellExecuteFunc SetShellExecuteFunc(TShellExecuteFunc Func) noexcept;
 
 // Opens URL ("http://" put in front when it holds no "://"), with the program registered for
-// "html" when UseAssociatedProgram and there is one (URL as its parameters, ShowCmd), otherwise
+// "html" when UseAssociatedProgram and there is one (URL as its one argument, ShowCmd), otherwise
 // through the shell (SW_SHOWNORMAL). The shell's result.
 HINSTANCE OpenURL(const std::string& URL, bool UseAssociatedProgram, int ShowCmd);
 
-// One part of a mailto line with "%", "&", "?", "#", the double quote and control characters
-// percent-encoded ("%26" ...), so that no text can end the part early or break the shell's "%1"
-// quoting; blanks and everything else stay as they are.
+// One part of a mailto line with every byte percent-encoded ("%2C" ...) but letters, digits and
+// - . _ ~ @ ! $ ' ( ) * : / - so that no text can end the part, add a recipient (comma,
+// semicolon) or a header, or break the shell's "%1" quoting; 8-bit bytes are encoded too.
 std::string MailToPart(const std::string& Part);
 // "mailto:" + (Name <Address> or Address) + "?Subject=...&Body=...&CC=...&BCC=...", every part
 // present, each through MailToPart.

@@ -12,6 +12,7 @@
 #include "classlib/Streams.h"
 #include "lx/lxQuickAboutBox.h"
 #include "lx/lxQuickAboutBoxForm.h"
+#include "lx/lxUtils.h"
 #include "tests/lx/lxAboutBoxTestSupport.h"
 #include "tests/lx/lxLinkRecorder.h"
 #include "tests/lx/lxPaintTestSupport.h"
@@ -132,8 +133,8 @@ TEST_F(AboutBoxTest, ClickingTheEmailLineStartsTheMailWithTheVersionAndClock) {
   });
   std::vector<std::string> Lines = Record.Lines(1);
   ASSERT_EQ(Lines.size(), 1u);
-  EXPECT_NE(Lines[0].find("mailto:author@example.com?Subject=Program Name&Body=P.S: I'm using " + Version + " (" +
-                          Number + "); CPU: 2000MHz.&CC=&BCC="),
+  EXPECT_NE(Lines[0].find("mailto:author@example.com?Subject=Program%20Name&Body=P.S:%20I'm%20using%20" +
+                          MailToPart(Version) + "%20(" + MailToPart(Number) + ")%3B%20CPU:%202000MHz.&CC=&BCC="),
             std::string::npos)
       << Lines[0];
 }

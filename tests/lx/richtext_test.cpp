@@ -210,6 +210,28 @@ TEST(Layout, RightAlignedTextIsMeasuredWithItsBlanksAndLinesKeepTheirWidths) {
   EXPECT_EQ(Centre.Widths, (std::vector<int>{7, 3}));
 }
 
+// Each line costs a few measures of about its own length, whatever text follows it: measuring all
+// the rest again for every word cut off it took seconds for a few kilobytes.
+TEST(Layout, MeasuringWorkGrowsWithTheTextNotWithItsSquare) {
+  for (size_t Size : {2048u, 16384u}) {
+    std::string Text;
+    for (int I = 0; Text.size() < Size; ++I) Text += std::string(1 + I % 4, 'a' + I % 26) + ' ';
+    size_t Calls = 0, Measured = 0;
+    TMeasureLine Counted = [&](const std::string& Line) {
+      ++Calls;
+      Measured += Line.size();
+      return static_cast<int>(Line.size());
+    };
+    for (int Width : {12, 30, 300}) {
+      Calls = Measured = 0;
+      TRichLayout L = LayoutRichText(Text, true, Width, 0, taLeftJustify, Counted);
+      EXPECT_GT(L.Lines.size(), Size / (Width + 4));
+      EXPECT_LE(Calls, Text.size() / 2) << Size << " at " << Width;
+      EXPECT_LE(Measured, 16 * Text.size()) << Size << " at " << Width;
+    }
+  }
+}
+
 // ---- Drawing ------------------------------------------------------------------------------------
 
 class DrawRichTextTest : public ::testing::Test {

@@ -3,9 +3,13 @@
 // processor clock, folders and environment variables.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <shellapi.h>
+
 #include <string>
 
 #include "lx/lxUtils.h"
+#include "tests/support/RedirectedRegistry.h"
 
 namespace {
 
@@ -188,15 +192,50 @@ TEST_F(LxLaunch, OpenURLWithTheAssociatedProgram) {
 TEST_F(LxLaunch, SendMail) {
   EXPECT_EQ(MailToText("a@b.org", "", "", "", "", ""), "mailto:a@b.org?Subject=&Body=&CC=&BCC=");
   EXPECT_EQ(MailToText("a@b.org", "Ann B", "Hi there", "x&y", "c@d", "e@f"),
-            "mailto:Ann B <a@b.org>?Subject=Hi there&Body=x%26y&CC=c@d&BCC=e@f");
+            "mailto:Ann%20B <a@b.org>?Subject=Hi%20there&Body=x%26y&CC=c@d&BCC=e@f");
   // Nothing a part holds can end it, start an escape, close the quoting or break the line.
   EXPECT_EQ(MailToText("a#b@c.org", "\"Q\"", "50% off?", "l1\r\nl2", "", ""),
-            "mailto:%22Q%22 <a%23b@c.org>?Subject=50%25 off%3F&Body=l1%0D%0Al2&CC=&BCC=");
+            "mailto:%22Q%22 <a%23b@c.org>?Subject=50%25%20off%3F&Body=l1%0D%0Al2&CC=&BCC=");
   SendMail("a@b.org", "", "S", "", "", "");
   EXPECT_EQ(g_Call.File, "mailto:a@b.org?Subject=S&Body=&CC=&BCC=");
   EXPECT_EQ(g_Call.Operation, "open");
   EXPECT_FALSE(g_Call.HasParameters);
   EXPECT_EQ(g_Call.ShowCmd, SW_SHOWNORMAL);
+}
+
+// Commas, semicolons, angle brackets, blanks and 8-bit bytes are encoded in every part, so no text
+// adds a recipient or a header; the To part keeps its Name <address> form.
+TEST_F(LxLaunch, MailPartsCannotAddRecipientsOrHeaders) {
+  EXPECT_EQ(MailToText("a@b.org, eve@x.org", "Doe, John; <eve@x.org>", "Re: 1+1=2", "Gr\xFC\xDF" "e, Ann",
+                       "c@d.org;eve@x.org", "e@f.org eve@x.org"),
+            "mailto:Doe%2C%20John%3B%20%3Ceve@x.org%3E <a@b.org%2C%20eve@x.org>?Subject=Re:%201%2B1%3D2"
+            "&Body=Gr%FC%DFe%2C%20Ann&CC=c@d.org%3Beve@x.org&BCC=e@f.org%20eve@x.org");
+}
+
+// With the program registered for .html, the URL reaches it as one argument, whatever blanks,
+// quotes and backslashes it holds: it can add no argument or option of its own.
+TEST_F(LxLaunch, OpenURLHandsTheAssociatedProgramOneArgument) {
+  TRedirectedRegistry Registry("lx-utils", {HKEY_CLASSES_ROOT});
+  ASSERT_TRUE(Registry.Ok);
+  ASSERT_TRUE(WriteRegString(".html", "", "lxtest.html", HKEY_CLASSES_ROOT));
+  ASSERT_TRUE(WriteRegString("lxtest.html\\shell\\open\\command", "", "\"C:\\Web\\browser.exe\" \"%1\"",
+                             HKEY_CLASSES_ROOT));
+  for (std::string URL :
+       {"http://example.org/a b\" -new-window \"c", "http://x/\\\" /y", "http://x/\\ ", "http://x/a\\"}) {
+    OpenURL(URL, true, SW_SHOW);
+    ASSERT_EQ(g_Call.File, "C:\\Web\\browser.exe");
+    int Count = 0;
+    std::wstring Line = L"browser.exe " + std::wstring(g_Call.Parameters.begin(), g_Call.Parameters.end());
+    LPWSTR* Args = CommandLineToArgvW(Line.c_str(), &Count);
+    ASSERT_NE(Args, nullptr);
+    EXPECT_EQ(Count, 2) << g_Call.Parameters;
+    if (Count == 2) {
+      EXPECT_EQ(std::wstring(Args[1]), std::wstring(URL.begin(), URL.end())) << g_Call.Parameters;
+    }
+    LocalFree(Args);
+  }
+  OpenURL("www.example.org", true, SW_SHOW);  // nothing to quote
+  EXPECT_EQ(g_Call.Parameters, "http://www.example.org");
 }
 
 // ---- System -----------------------------------------------------------------------------------
