@@ -166,6 +166,20 @@ private:
   TDuplicates FDuplicates = dupIgnore;
 };
 
+// Holds a thread list's lock for a scope, so that no way out (an exception included) keeps it.
+class TLockedList {
+public:
+  explicit TLockedList(TThreadList& List) : FList(List), FItems(List.LockList()) {}
+  TLockedList(const TLockedList&) = delete;
+  TLockedList& operator=(const TLockedList&) = delete;
+  ~TLockedList() { FList.UnlockList(); }
+  TList* operator->() const noexcept { return FItems; }
+
+private:
+  TThreadList& FList;
+  TList* FItems;
+};
+
 // ---- TStrings / TStringList ---------------------------------------------------------------------
 
 // A list of strings, each with an associated object (not owned). Names and values are the two

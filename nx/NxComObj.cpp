@@ -36,14 +36,13 @@ void ModuleCreatedHook(TNxModule* Module) {
 
 void ModuleDestroyedHook(TNxModule* Module) {
   if (g_threadModules == nullptr) return;
-  TList* List = g_threadModules->LockList();
+  TLockedList List(*g_threadModules);
   for (int I = List->Count() - 1; I >= 0; --I) {
     auto* Record = static_cast<TThreadModuleRecord*>(List->Get(I));
     if (Record->Module != Module) continue;
     List->Delete(I);
     delete Record;
   }
-  g_threadModules->UnlockList();
 }
 
 // Worker threads of the shell come and go; the library needs no notice of them. The visit
@@ -88,11 +87,7 @@ template <class F> TNxModule* NewestThreadModule(TNxModuleClass ModuleClass, F&&
   TThreadList* Modules = g_threadModules;
   if (Modules == nullptr || !ModuleClass) return nullptr;
   const DWORD Thread = GetCurrentThreadId();
-  TList* List = Modules->LockList();
-  struct TUnlock {
-    TThreadList* Modules;
-    ~TUnlock() { Modules->UnlockList(); }
-  } Unlock{Modules};
+  TLockedList List(*Modules);
   for (int I = List->Count() - 1; I >= 0; --I) {
     auto* Record = static_cast<TThreadModuleRecord*>(List->Get(I));
     // Class names, not class identity: a module class is known by its name.
@@ -280,12 +275,11 @@ std::vector<nx_detail::TThreadModuleEntry> nx_detail::ThreadModules() {
   EnsureUnitsStarted();
   std::vector<TThreadModuleEntry> Result;
   if (g_threadModules == nullptr) return Result;
-  TList* List = g_threadModules->LockList();
+  TLockedList List(*g_threadModules);
   for (int I = 0; I < List->Count(); ++I) {
     auto* Record = static_cast<TThreadModuleRecord*>(List->Get(I));
     Result.push_back({Record->ThreadId, Record->Module});
   }
-  g_threadModules->UnlockList();
   return Result;
 }
 
@@ -300,7 +294,7 @@ void NxComObjInitialize() {
 void NxComObjFinalize() {
   if (g_threadModules != nullptr) {
     // Freeing a module removes its record through the hook (the lock is re-entrant).
-    TList* List = g_threadModules->LockList();
+    TLockedList List(*g_threadModules);
     while (List->Count() > 0) {
       auto* Record = static_cast<TThreadModuleRecord*>(List->Last());
       const int Before = List->Count();
@@ -314,7 +308,6 @@ void NxComObjFinalize() {
         delete Record;
       }
     }
-    g_threadModules->UnlockList();
   }
   SetNxModuleHooks(nullptr, nullptr);
   FreeAndNil(g_threadModules);

@@ -127,22 +127,6 @@ void TNxExceptionHandler::Call(TNxCustomExceptionInfo* AInfo) {
 
 VD_DEFINE_CLASS(TNxExceptionCentral) {}
 
-namespace {
-// Holds a thread list's lock for a scope.
-class TLockedList {
-public:
-  explicit TLockedList(TThreadList& List) : list_(List), items_(List.LockList()) {}
-  TLockedList(const TLockedList&) = delete;
-  TLockedList& operator=(const TLockedList&) = delete;
-  ~TLockedList() { list_.UnlockList(); }
-  TList* operator->() const { return items_; }
-
-private:
-  TThreadList& list_;
-  TList* items_;
-};
-}  // namespace
-
 TNxExceptionCentral::TNxExceptionCentral()
     : FHandlers(TThreadList::Create()), FFailedHandlers(TThreadList::Create()) {}
 
