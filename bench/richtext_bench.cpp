@@ -1,5 +1,6 @@
 // Times word-wrapped rich text: DrawRichText on 2 KB of short words at a narrow width and on 16 KB
-// of tagged text at a width of 30 characters, each against its floor (the same lines drawn once,
+// of tagged text, of bracketed synopses, of tagged text opening with an unclosed bracket and of
+// long bracketed runs at a width of 30 characters, each against its floor (the same lines drawn once,
 // without wrapping); and ScanTags on 60 KB and 600 KB of tagged text. Prints one line per
 // measurement: name, milliseconds (best of the runs), lines drawn (tokens for ScanTags).
 //   lx_richtext_bench.exe [runs]
@@ -28,6 +29,25 @@ std::string Words(size_t size, int maxLetters, bool tags) {
   return text;
 }
 
+// Command-line synopses: options and arguments in brackets, each holding a blank or two.
+std::string Brackets(size_t size) {
+  std::string text;
+  for (int i = 0; text.size() < size; ++i) {
+    std::string word(1 + (i * 5) % 7, static_cast<char>('a' + i % 26));
+    if (i % 4 == 1) word = "[--" + word + " value]";
+    if (i % 11 == 3) word = "[" + word + " ...]";
+    text += word + ' ';
+  }
+  return text;
+}
+
+// Bracketed runs of sixty words each, a word between them.
+std::string Runs(size_t size) {
+  std::string text;
+  for (int i = 0; text.size() < size; ++i) text += (i % 61 == 0 ? "] x [" : "") + std::string(1 + i % 5, 'a' + i % 26) + ' ';
+  return text;
+}
+
 class TBench {
 public:
   TBench() {
@@ -48,7 +68,8 @@ public:
       Draw(line, false, width, &size);
       return size.x;
     };
-    const auto layout = lxrichtext_detail::LayoutRichText(text, true, width, 0, taLeftJustify, measure);
+    const auto layout = lxrichtext_detail::LayoutRichText(text, true, width, 0, taLeftJustify, measure,
+                                                          lxrichtext_detail::TRichWrapRules{true, '[', ']', false});
     std::string lines;
     for (const std::string& line : layout.Lines) lines += (lines.empty() ? "" : "\r\n") + line;
     double floor = BestOf(runs, [&] { Draw(lines, false, width); });
@@ -77,6 +98,9 @@ int main(int argc, char** argv) {
     TBench bench;
     bench.Layout("short-2k", Words(2048, 4, false), 10, runs);
     bench.Layout("tagged-16k", Words(16384, 9, true), 30, runs);
+    bench.Layout("brackets-16k", Brackets(16384), 30, runs);
+    bench.Layout("unclosed-16k", "[" + Words(16384, 9, true), 30, runs);
+    bench.Layout("runs-16k", Runs(16384), 30, runs);
     for (size_t size : {60u * 1024, 600u * 1024}) {
       const std::string text = Words(size, 9, true);
       size_t tokens = 0;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <map>
 #include <optional>
 #include <string_view>
 #include <unordered_set>
@@ -125,93 +126,292 @@ std::vector<TAccelPiece> SplitAccelPieces(const std::string& Piece) {
 
 namespace {
 
-// Lays paragraphs out line by line. A wrapped line is the longest start of the rest that fits:
-// the rest itself, or the rest up to a blank (kept at the line's end) that is neither its first
-// nor its last character; when none fits, the start up to the first such blank is an over-long
-// line of its own. Starts that hold more words are taken to be no narrower, so the longest one
-// that fits is searched for (doubling the words, then halving the gap): each line costs a few
-// measures of about its own length, not one measure per word of all the text behind it.
+constexpr size_t kNone = static_cast<size_t>(-1);
+
+// Where each tag character next occurs in a paragraph, so that the tags of every rest of it are
+// found without searching the text again for each line.
+class TTagIndex {
+public:
+  TTagIndex(std::string_view Text, const TRichWrapRules& Rules) {
+    if (!Rules.Tags) return;
+    FNextOpen.assign(Text.size() + 1, Text.size());
+    FNextClose.assign(Text.size() + 1, Text.size());
+    for (size_t I = Text.size(); I-- > 0;) {
+      FNextOpen[I] = Text[I] == Rules.TagOpen ? I : FNextOpen[I + 1];
+      FNextClose[I] = Text[I] == Rules.TagClose ? I : FNextClose[I + 1];
+    }
+  }
+  size_t NextOpen(size_t From) const { return FNextOpen[From]; }
+  size_t NextClose(size_t From) const { return FNextClose[From]; }
+
+private:
+  std::vector<size_t> FNextOpen, FNextClose;  // the text's size where there is none
+};
+
+// What a line cut off a rest at a position draws, compared with longer lines of the same rest. The
+// measure reads each line on its own: a line that ends inside a tag the rest closes later shows the
+// tag's opening as text, which a line that holds the whole tag hides; after an odd run of "&" a
+// line shows the last one, which a longer line turns into the mark of the next character. Any
+// other cut is clean: it draws what every longer line draws first, so no longer line is narrower
+// (within the same tag, for a cut inside a tag). The rest's tags are read as far as asked for.
+class TRestTags {
+public:
+  TRestTags(std::string_view Text, const TTagIndex& Index, size_t Start, const TRichWrapRules& Rules)
+      : FText(Text), FIndex(Index), FRules(Rules), FStart(Start), FPos(Start), FDone(!Rules.Tags) {}
+
+  struct TCut {
+    int Tag;  // the tag the cut ends inside, or -1
+    bool Clean;
+  };
+  TCut At(size_t P) {
+    ReadTo(P);
+    auto After = std::partition_point(FTags.begin(), FTags.end(), [&](const TTag& T) { return T.Open < P; });
+    size_t PieceStart = FStart;
+    bool OpensDropped = false;
+    if (After != FTags.begin() && std::prev(After)->Close >= P) {
+      const TTag& T = *std::prev(After);
+      return {static_cast<int>(After - FTags.begin()) - 1, MarksPaired(P, T.PieceStart, false)};
+    }
+    if (FStray != kNone && P > FStray) {
+      PieceStart = FStrayPieceStart;
+      OpensDropped = true;
+    } else if (After != FTags.begin()) {
+      PieceStart = std::prev(After)->Close + 1;
+    }
+    return {-1, MarksPaired(P, PieceStart, OpensDropped)};
+  }
+  bool IsClean(size_t P, int Tag) {
+    TCut C = At(P);
+    return C.Clean && C.Tag == Tag;
+  }
+  size_t OpenOf(int Tag) const { return FTags[static_cast<size_t>(Tag)].Open; }
+
+private:
+  struct TTag {
+    size_t PieceStart, Open, Close;  // PieceStart: where the text before the tag starts
+  };
+
+  // Reads tags as ScanTags does, until every tag that opens before P is known.
+  void ReadTo(size_t P) {
+    while (!FDone && FPos < P) {
+      size_t Open = FIndex.NextOpen(FPos);
+      size_t Close = Open < FText.size()
+                         ? FIndex.NextClose(FRules.TagOpen == FRules.TagClose ? Open + 1 : FPos)
+                         : FText.size();
+      if (Close >= FText.size()) {
+        FDone = true;  // no more tags: the rest is text
+      } else if (Close < Open) {
+        FStray = Close;  // the rest is text without its open characters
+        FStrayPieceStart = FPos;
+        FDone = true;
+      } else {
+        FTags.push_back({FPos, Open, Close});
+        FPos = Close + 1;
+      }
+    }
+  }
+
+  // Whether the text piece [PieceStart, P) ends in an even run of "&" (none counts as even).
+  bool MarksPaired(size_t P, size_t PieceStart, bool OpensDropped) const {
+    if (!FRules.AccelChars) return true;
+    size_t Marks = 0;
+    for (size_t I = P; I > PieceStart; --I) {
+      char C = FText[I - 1];
+      if (OpensDropped && C == FRules.TagOpen) continue;
+      if (C != '&') break;
+      ++Marks;
+    }
+    return Marks % 2 == 0;
+  }
+
+  std::string_view FText;
+  const TTagIndex& FIndex;
+  const TRichWrapRules& FRules;
+  size_t FStart, FPos;
+  bool FDone;
+  std::vector<TTag> FTags;
+  size_t FStray = kNone, FStrayPieceStart = 0;
+};
+
+// A place where a line cut off the rest may end.
+struct TLineEnd {
+  size_t End;    // after a blank (which the line keeps), or the end of the paragraph
+  size_t Cut;    // the end of what is measured: End less trailing blanks, unless right-aligned
+  int Tag;       // the tag Cut ends inside, or -1
+  bool Clean;    // see TRestTags
+  size_t Floor;  // the last clean cut outside tags at or before Cut: no line to here or longer is narrower
+};
+
+// The ends a line may take from the rest at Start, shortest first, found only as far as asked for:
+// after each blank from the second character to the last but one, then the whole rest.
+class TLineEnds {
+public:
+  TLineEnds(std::string_view Text, size_t Start, bool TrimBlanks, TRestTags& Tags)
+      : FText(Text), FStart(Start), FScan(Start), FLastText(Start), FTrimBlanks(TrimBlanks), FTags(Tags) {}
+
+  // How many of the first N ends there are.
+  size_t Available(size_t N) {
+    while (FEnds.size() < N && !FDone) FindNext();
+    return std::min(N, FEnds.size());
+  }
+  const TLineEnd& operator[](size_t I) const { return FEnds[I]; }
+
+private:
+  void FindNext() {
+    while (FScan < FText.size()) {
+      size_t I = FScan++;
+      if (FText[I] == ' ' && I > FStart && I + 2 <= FText.size()) return Add(I + 1);
+      if (!IsBlank(FText[I])) FLastText = I + 1;
+    }
+    FDone = true;
+    Add(FText.size());
+  }
+  void Add(size_t End) {
+    size_t Cut = FTrimBlanks ? FLastText : End;
+    TRestTags::TCut Kind = FTags.At(Cut);
+    size_t Floor = Cut;
+    while (!FTags.IsClean(Floor, -1)) {
+      int Tag = FTags.At(Floor).Tag;
+      Floor = Tag >= 0 ? FTags.OpenOf(Tag) : Floor - 1;
+    }
+    FEnds.push_back({End, Cut, Kind.Tag, Kind.Clean, Floor});
+  }
+
+  std::string_view FText;
+  size_t FStart, FScan, FLastText;
+  bool FTrimBlanks;
+  TRestTags& FTags;
+  std::vector<TLineEnd> FEnds;
+  bool FDone = false;
+};
+
+// Lays paragraphs out line by line, each line the longest start of the rest that fits. Lines to
+// clean cuts outside tags are no narrower the longer they are, and no line is narrower than the
+// one to its floor, so the search doubles its step over the floors until one is too wide, halves
+// the gap, and then looks back from there only where a line may be narrower than its floor:
+// each line costs a few measures of about its own length, not one per word of all the text behind.
 class TLayoutBuilder {
 public:
-  TLayoutBuilder(int WrapWidth, int MarginH, TAlignment Alignment, const TMeasureLine& Measure)
-      : FLimit(WrapWidth - MarginH), FAlignment(Alignment), FMeasure(Measure) {}
+  TLayoutBuilder(int WrapWidth, int MarginH, TAlignment Alignment, const TMeasureLine& Measure,
+                 const TRichWrapRules& Rules)
+      : FLimit(WrapWidth - MarginH), FAlignment(Alignment), FMeasure(Measure), FRules(Rules) {}
 
   void Paragraph(const std::string& Text, bool WordWrap) {
+    TTagIndex Index(WordWrap ? std::string_view(Text) : std::string_view(), FRules);
     size_t Start = 0;
     std::optional<int> RestEnd;  // the last line's right end, when wrapping measured it
     while (WordWrap) {
-      TLineFit Fit = FitLine(std::string_view(Text).substr(Start));
-      if (Fit.Length == 0) {
-        RestEnd = Fit.End;
+      TLineFit Fit = TLineSearch(*this, Text, Index, Start).Run();
+      if (Fit.End == Text.size()) {
+        RestEnd = Fit.Width;
         break;
       }
-      AddLine(Text.substr(Start, Fit.Length), Fit.End);
-      Start += Fit.Length;
+      AddLine(Text.substr(Start, Fit.End - Start), Fit.Width);
+      Start = Fit.End;
     }
     AddLine(Text.substr(Start), RestEnd);
   }
   TRichLayout Result() { return std::move(FLayout); }
 
 private:
-  // A line cut off the front of the rest (Length 0: the rest stays whole) and its right end.
   struct TLineFit {
-    size_t Length;
-    int End;
+    size_t End;
+    std::optional<int> Width;  // the line's right end, where the search measured it
   };
 
-  // The ends of the starts a line may take from Rest, shortest first, found only as far as they
-  // are asked for: after each blank from the second character to the last but one, then the whole
-  // rest.
-  class TLineEnds {
+  // The search for one line's end.
+  class TLineSearch {
   public:
-    explicit TLineEnds(std::string_view Rest) : FRest(Rest) {}
-    // I, or the whole rest's index when there are fewer starts.
-    size_t Clamp(size_t I) {
-      while (FEnds.size() <= I && !FDone) {
-        size_t Blank = FRest.size() >= 2 ? FRest.find(' ', FNext) : std::string_view::npos;
-        if (Blank == std::string_view::npos || Blank > FRest.size() - 2) {
-          FDone = true;
-        } else {
-          FEnds.push_back(Blank + 1);
-          FNext = Blank + 1;
+    TLineSearch(TLayoutBuilder& Builder, std::string_view Text, const TTagIndex& Index, size_t Start)
+        : B(Builder), FText(Text), FStart(Start), FTags(Text, Index, Start, Builder.FRules),
+          FEnds(Text, Start, Builder.FAlignment != taRightJustify, FTags) {}
+
+    TLineFit Run() {
+      // Nothing from the first end whose floor is too wide on fits.
+      size_t Over = FirstOverFloor([&](size_t N) { return FEnds.Available(N); },
+                                   [&](size_t I) { return FEnds[I].Floor; });
+      for (size_t I = Over; I-- > 0;) {
+        const TLineEnd& E = FEnds[I];
+        if (E.Tag >= 0) {
+          size_t First = I;
+          while (First > 0 && FEnds[First - 1].Tag == E.Tag) --First;
+          if (std::optional<size_t> Fit = LastFitInTag(First, I + 1)) return Take(*Fit);
+          I = First;
+        } else if (E.Clean || Fits(E.Cut)) {  // a clean cut is as wide as its floor, which fits
+          return Take(I);
         }
       }
-      return std::min(I, FEnds.size());
+      // Not even the first end fits: an over-long line, which does not count as the widest.
+      FEnds.Available(1);
+      std::optional<int> Width;
+      if (B.FAlignment != taLeftJustify) Width = WidthTo(FEnds[0].Cut);
+      return {FEnds[0].End, Width};
     }
-    bool IsWhole(size_t I) { return Clamp(I) == FEnds.size(); }
-    size_t End(size_t I) { return Clamp(I) < FEnds.size() ? FEnds[I] : FRest.size(); }
 
   private:
-    std::string_view FRest;
-    std::vector<size_t> FEnds;
-    size_t FNext = 1;
-    bool FDone = false;
-  };
-
-  TLineFit FitLine(std::string_view Rest) {
-    TLineEnds Ends(Rest);
-    auto Measure = [&](size_t I) { return MeasureForWrap(std::string(Rest.substr(0, Ends.End(I)))); };
-    auto Line = [&](size_t I, int End) { return TLineFit{Ends.IsWhole(I) ? 0 : Ends.End(I), End}; };
-    int FitEnd = Measure(0);
-    if (FitEnd > FLimit) return Line(0, FitEnd);  // not even the first word fits: an over-long line
-    // Fit fits and Over does not: double the step until a start is too wide or the whole rest
-    // fits, then halve the gap between the two.
-    size_t Fit = 0;
-    std::optional<size_t> Over;
-    auto Try = [&](size_t I) {
-      int End = Measure(I);
-      if (End <= FLimit) {
+    // The first of the candidates whose floor is too wide, where floors never shrink along them:
+    // the step doubles until a floor is too wide or none is left, then the gap is halved.
+    template <class TAvailable, class TFloorOf>
+    size_t FirstOverFloor(TAvailable Available, TFloorOf FloorOf) {
+      if (Available(1) == 0 || !Fits(FloorOf(0))) return 0;
+      size_t Fit = 0, Over = 0;
+      for (size_t Step = 1;; Step *= 2) {
+        size_t Count = Available(Fit + Step + 1);
+        if (Count <= Fit + 1) return Count;
+        size_t I = std::min(Fit + Step, Count - 1);
+        if (!Fits(FloorOf(I))) {
+          Over = I;
+          break;
+        }
         Fit = I;
-        FitEnd = End;
-      } else {
-        Over = I;
       }
-    };
-    for (size_t Step = 1; !Over && !Ends.IsWhole(Fit); Step *= 2) Try(Ends.Clamp(Fit + Step));
-    while (Over && *Over - Fit > 1) Try(Fit + (*Over - Fit) / 2);
-    FLayout.Widest = std::max(FLayout.Widest, FitEnd);
-    return Line(Fit, FitEnd);
-  }
+      while (Over - Fit > 1) {
+        size_t Mid = Fit + (Over - Fit) / 2;
+        (Fits(FloorOf(Mid)) ? Fit : Over) = Mid;
+      }
+      return Over;
+    }
+
+    // The last of the ends [First, Last), all inside one tag, that fits. Within the tag the floor
+    // of an end is its last clean cut inside the tag, or its floor outside when there is none.
+    std::optional<size_t> LastFitInTag(size_t First, size_t Last) {
+      const int Tag = FEnds[First].Tag;
+      const size_t Open = FTags.OpenOf(Tag);
+      std::vector<size_t> Floors;
+      Floors.reserve(Last - First);
+      for (size_t I = First; I < Last; ++I) {
+        size_t Floor = FEnds[I].Cut;
+        while (Floor > Open && !FTags.IsClean(Floor, Tag)) --Floor;
+        Floors.push_back(Floor > Open ? Floor : FEnds[I].Floor);
+      }
+      size_t Over = First + FirstOverFloor([&](size_t N) { return std::min(N, Floors.size()); },
+                                           [&](size_t I) { return Floors[I]; });
+      for (size_t I = Over; I-- > First;)
+        if (FEnds[I].Clean || Fits(FEnds[I].Cut)) return I;
+      return std::nullopt;
+    }
+
+    TLineFit Take(size_t I) {
+      int Width = WidthTo(FEnds[I].Cut);
+      B.FLayout.Widest = std::max(B.FLayout.Widest, Width);
+      return {FEnds[I].End, Width};
+    }
+
+    bool Fits(size_t Cut) { return WidthTo(Cut) <= B.FLimit; }
+    // The right end of the rest's start up to Cut; the floors of many ends are the same cut.
+    int WidthTo(size_t Cut) {
+      auto [It, New] = FWidths.try_emplace(Cut, 0);
+      if (New) It->second = B.FMeasure(std::string(FText.substr(FStart, Cut - FStart)));
+      return It->second;
+    }
+
+    TLayoutBuilder& B;
+    std::string_view FText;
+    size_t FStart;
+    TRestTags FTags;
+    TLineEnds FEnds;
+    std::map<size_t, int> FWidths;
+  };
 
   int MeasureForWrap(const std::string& Text) const {
     return FMeasure(FAlignment == taRightJustify ? Text : TrimmedRight(Text));
@@ -226,14 +426,15 @@ private:
   int FLimit;
   TAlignment FAlignment;
   const TMeasureLine& FMeasure;
+  const TRichWrapRules& FRules;
   TRichLayout FLayout;
 };
 
 }  // namespace
 
 TRichLayout LayoutRichText(const std::string& Text, bool WordWrap, int WrapWidth, int MarginH, TAlignment Alignment,
-                           const TMeasureLine& Measure) {
-  TLayoutBuilder Builder(WrapWidth, MarginH, Alignment, Measure);
+                           const TMeasureLine& Measure, const TRichWrapRules& Rules) {
+  TLayoutBuilder Builder(WrapWidth, MarginH, Alignment, Measure, Rules);
   for (const std::string& P : SplitParagraphs(Text)) Builder.Paragraph(P, WordWrap);
   return Builder.Result();
 }

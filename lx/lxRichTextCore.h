@@ -63,10 +63,21 @@ struct TRichLayout {
   std::vector<int> Widths;  // only when the alignment is not left
   int Widest = 0;           // widest right end of the lines the wrapping measured as fitting
 };
-// Right end (from MarginH on) of a line as drawn from the base font. Wrapping takes a line that
-// holds more words to be no narrower, and searches for the longest one that fits.
+// Right end (from MarginH on) of a line as drawn from the base font.
 using TMeasureLine = std::function<int(const std::string& Line)>;
+// How the measure reads a line, as far as wrapping must know it: a line that holds more text is no
+// narrower, except where the longer line closes a tag the shorter one shows as text, or gives an
+// accelerator mark the shorter one ends with a character to underline.
+struct TRichWrapRules {
+  bool Tags = false;  // tags are read (the text is not plain)
+  char TagOpen = '[';
+  char TagClose = ']';
+  bool AccelChars = false;  // "&" marks an accelerator character
+};
+// Each wrapped line is the longest start of the rest that fits: the rest itself, or the rest up to
+// a blank (kept at the line's end) that is neither its first nor its last character; when none
+// fits, the start up to the first such blank is an over-long line of its own.
 TRichLayout LayoutRichText(const std::string& Text, bool WordWrap, int WrapWidth, int MarginH, TAlignment Alignment,
-                           const TMeasureLine& Measure);
+                           const TMeasureLine& Measure, const TRichWrapRules& Rules = {});
 
 }  // namespace lxrichtext_detail

@@ -154,10 +154,14 @@ void DrawRichText(TBitmap* Bitmap, HDC BackgroundDC, TPoint Origin, TPoint& Posi
   TRichLinePainter Painter(Canvas, Font, PlainText, ShowAccelChar, Emboss, TagOpen, TagClose);
 
   // Lines are measured from the base font, whatever an earlier line's tags left behind.
-  TRichLayout Layout = LayoutRichText(Text, WordWrap, WrapWidth, MarginH, Alignment, [&](const std::string& Line) {
-    Painter.Reset();
-    return Painter.Line(Line, MarginH, 0, false);
-  });
+  const TRichWrapRules Rules{!PlainText, TagOpen, TagClose, ShowAccelChar};
+  TRichLayout Layout = LayoutRichText(
+      Text, WordWrap, WrapWidth, MarginH, Alignment,
+      [&](const std::string& Line) {
+        Painter.Reset();
+        return Painter.Line(Line, MarginH, 0, false);
+      },
+      Rules);
 
   int Width = WrapWidth;
   if (AutoWidth && Alignment == taLeftJustify) Width = Layout.Widest + MarginH + (Shadow ? 7 : 0);

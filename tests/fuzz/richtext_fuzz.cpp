@@ -1,12 +1,15 @@
 // Fuzz target for tagged rich text (tools/fuzz.sh richtext): tag stripping (held against the
-// passes it replaced on short texts), tag scanning, paragraphs, accelerator marks and line layout
-// with a measure of fixed-width characters. The first three bytes pick the tag characters, the
-// wrap width and the options.
+// passes it replaced on short texts), tag scanning, paragraphs, accelerator marks and line layout,
+// which on short texts must give the lines of the plain longest-first wrap. The measure reads tags
+// and marks as the drawing does, with widths from 0 to 4 that differ between characters and
+// between plain and bold. The first three bytes pick the tag characters, the wrap width and the
+// options.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
 #include "lx/lxRichTextCore.h"
+#include "tests/lx/lxRichTextReference.h"
 
 using namespace lxrichtext_detail;
 
@@ -22,18 +25,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   if (Stripped.size() > Text.size()) std::abort();
   if (Text.size() <= 512 && Stripped != StripTagsByPasses(Text, Open, Close)) std::abort();
 
-  auto Measure = [&](const std::string& Line) {
-    int Width = 0;
-    for (const TRichToken& Token : ScanTags(Line, Open, Close))
-      if (!Token.IsTag)
-        for (const TAccelPiece& Piece : SplitAccelPieces(Token.Value)) Width += static_cast<int>(Piece.Text.size()) * 3;
-    return Width;
-  };
+  const TRichWrapRules Rules{!(Options & 0x10), Open, Close, (Options & 8) != 0};
+  const auto Measure = lxrichtext_reference::ModelMeasure(Rules, [](char C, bool Bold) {
+    return (static_cast<unsigned char>(C) * 7 + (Bold ? 3 : 0)) % 5;
+  });
   const TAlignment Alignment = static_cast<TAlignment>(Options % 3);
-  const TRichLayout Layout = LayoutRichText(Text, Options & 4, WrapWidth, Options >> 5, Alignment, Measure);
+  const bool WordWrap = Options & 4;
+  const int MarginH = Options >> 5;
+  const TRichLayout Layout = LayoutRichText(Text, WordWrap, WrapWidth, MarginH, Alignment, Measure, Rules);
   if (Alignment != taLeftJustify && Layout.Widths.size() != Layout.Lines.size()) std::abort();
   size_t Chars = 0;
   for (const std::string& Line : Layout.Lines) Chars += Line.size();
   if (Chars > Text.size()) std::abort();
+  if (Text.size() <= 400) {
+    const TRichLayout Plain =
+        lxrichtext_reference::LayoutLongestFirst(Text, WordWrap, WrapWidth, MarginH, Alignment, Measure);
+    if (Plain.Lines != Layout.Lines || Plain.Widths != Layout.Widths || Plain.Widest != Layout.Widest) std::abort();
+  }
   return 0;
 }

@@ -9,6 +9,7 @@
 
 #include "classlib/Forms.h"
 #include "lx/lxRichTextUtils.h"
+#include "tests/lx/lxRichTextReference.h"
 #include "tests/classlib/graphics_test_support.h"
 
 // Stand-ins for the form-help component and a descendant (only the class name counts).
@@ -208,6 +209,20 @@ TEST(Layout, RightAlignedTextIsMeasuredWithItsBlanksAndLinesKeepTheirWidths) {
   TRichLayout Centre = LayoutRichText("ab cd \ne", true, 10, 2, taCenter, CharMeasure(2));
   EXPECT_EQ(Centre.Lines, (Lines{"ab cd ", "e"}));
   EXPECT_EQ(Centre.Widths, (std::vector<int>{7, 3}));
+}
+
+// A start that ends inside a bracket shows it as text, so it can be wider than a longer start that
+// closes the bracket and hides it: the line is still the longest start that fits.
+TEST(Layout, ALineThatClosesABracketIsTakenThoughAShorterStartIsWider) {
+  const TRichWrapRules Tags{true, '[', ']', false};
+  const TMeasureLine Measure = lxrichtext_reference::ModelMeasure(Tags, [](char, bool) { return 3; });
+  TRichLayout Hidden = LayoutRichText("[command_string file]", true, 30, 0, taLeftJustify, Measure, Tags);
+  EXPECT_EQ(Hidden.Lines, (Lines{"[command_string file]"}));
+  EXPECT_EQ(Hidden.Widest, 0);
+  TRichLayout Shown =
+      LayoutRichText("allow = always [protocol \"persistent-http\"]", true, 60, 0, taLeftJustify, Measure, Tags);
+  EXPECT_EQ(Shown.Lines, (Lines{"allow = always [protocol \"persistent-http\"]"}));
+  EXPECT_EQ(Shown.Widest, 45);
 }
 
 // Each line costs a few measures of about its own length, whatever text follows it: measuring all
