@@ -19,9 +19,9 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 # C.UTF-8 is the locale every machine has (a fresh Debian generates no other): Wine then takes file
 # names as UTF-8 and gives programs the ANSI code page 1252 of its "C" user locale (en-US). Under a
-# locale the machine lacks, Wine mangles every non-ASCII file name.
-export LANG="${VD_LANG:-C.UTF-8}"
-unset LC_ALL
+# locale the machine lacks, Wine mangles every non-ASCII file name. LC_ALL, so that no LC_CTYPE or
+# other category a login passes in wins over it; a test that needs another locale sets its own.
+export LC_ALL="${VD_LANG:-C.UTF-8}" LANG="${VD_LANG:-C.UTF-8}"
 WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver64
 fixtures="$build_dir/fixtures"

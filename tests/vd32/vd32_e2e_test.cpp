@@ -196,7 +196,7 @@ TEST_F(VD32Program, AFailedWriteEndsWithExitCodeOneSilentlyKeepsTheOldSnapshotAn
 
 TEST_F(VD32Program, AFolderNamedInLatin1LettersIsListedInTheAnsiCodePage) {
   ASSERT_EQ(GetACP(), 1252u);
-  const std::string Folder = kInstall + "Projekt \xDCn\xEFc\xF6d\xE9";
+  const std::string Folder = kInstall + "Projekt \xDCn\xEF" "c\xF6" "d\xE9";
   ASSERT_TRUE(CreateDirectoryA(Folder.c_str(), nullptr));
   ASSERT_EQ(RunVD32("/SVC"), 0u);
   std::vector<std::string> lines = LinesOf(ReadWholeFile(kSnapshot));

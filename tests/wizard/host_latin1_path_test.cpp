@@ -10,8 +10,8 @@
 TEST(IdeHostPaths, TheNewUnitGoesIntoAFolderNamedInLatin1Letters) {
   ASSERT_EQ(GetACP(), 1252u);
   TempTree Tree;
-  const std::string Folder = Tree.Dir("Projekt \xDCn\xEFc\xF6d\xE9");
-  Tree.File("Projekt \xDCn\xEFc\xF6d\xE9\\Project1.dpr");
+  const std::string Folder = Tree.Dir("Projekt \xDCn\xEF" "c\xF6" "d\xE9");
+  Tree.File("Projekt \xDCn\xEF" "c\xF6" "d\xE9\\Project1.dpr");
   const TProgramRun Run = RunProgram("\"" + WindowsPathOfUnix(IDE_HOST_EXE) + "\" --plugin \"" +
                                      WindowsPathOfUnix(PLUGIN_D7) + "\" --project \"" + Folder +
                                      "Project1.dpr\" --run \"ShellExtension Module\"");
