@@ -166,19 +166,10 @@ public:
   TCut At(size_t P) {
     ReadTo(P);
     auto After = std::partition_point(FTags.begin(), FTags.end(), [&](const TTag& T) { return T.Open < P; });
-    size_t PieceStart = FStart;
-    bool OpensDropped = false;
-    if (After != FTags.begin() && std::prev(After)->Close >= P) {
-      const TTag& T = *std::prev(After);
-      return {static_cast<int>(After - FTags.begin()) - 1, MarksPaired(P, T.PieceStart, false)};
-    }
-    if (FStray != kNone && P > FStray) {
-      PieceStart = FStrayPieceStart;
-      OpensDropped = true;
-    } else if (After != FTags.begin()) {
-      PieceStart = std::prev(After)->Close + 1;
-    }
-    return {-1, MarksPaired(P, PieceStart, OpensDropped)};
+    if (After != FTags.begin() && std::prev(After)->Close >= P)
+      return {static_cast<int>(After - FTags.begin()) - 1, MarksPaired(P, std::prev(After)->PieceStart, false)};
+    if (FStray != kNone && P > FStray) return {-1, MarksPaired(P, FStrayPieceStart, true)};
+    return {-1, MarksPaired(P, After != FTags.begin() ? std::prev(After)->Close + 1 : FStart, false)};
   }
   bool IsClean(size_t P, int Tag) {
     TCut C = At(P);
