@@ -18,8 +18,9 @@
 //
 // An exception a plug-in reports is printed as "error <message>" and makes the exit code 1, as does
 // a plug-in that cannot be loaded or has no InitExperts, and an expert that cannot be found or run
-// (each said in words). A wrong command line gives 2: what was wrong and the usage on stderr; so
-// does a --project that names no existing file.
+// (each said in words). A core package that is there but cannot be loaded is no missing one: --run
+// says why, as for a plug-in. A wrong command line (--run "" among them) gives 2: what was wrong and
+// the usage on stderr; so does a --project that names no existing file.
 #include <windows.h>
 
 #include <cstdio>
@@ -58,6 +59,7 @@ std::string ParseOptions(int Argc, char** Argv, TOptions& Options) {
     if (I + 1 == Argc || std::string(Argv[I + 1]).rfind("--", 0) == 0) return Arg + " needs a value";
     *Value = Argv[++I];
     Options.HasRun = Options.HasRun || Value == &Options.Run;
+    if (Value == &Options.Run && Options.Run.empty()) return Arg + " needs a value";  // no expert is named ""
   }
   if (Options.Plugin.empty()) return "--plugin <dll> is missing";
   if (Options.List && Options.HasRun) return "--list and --run cannot go together";
@@ -115,15 +117,17 @@ WORD ImageMachine(const std::string& Path) {
   return reinterpret_cast<const IMAGE_NT_HEADERS*>(Base + NtHeaders)->FileHeader.Machine;
 }
 
-// Why LoadLibrary refused the plug-in (Error), in words for the one who named it.
-std::string LoadFailure(const std::string& Path, DWORD Error, const std::string& HostName) {
+// Why LoadLibrary refused a library (Error), in words for the one who named or installed it; for a
+// library of the other build, Remedy leads to the host's build ("load the plug-in's").
+std::string LoadFailure(const std::string& Path, DWORD Error, const std::string& HostName,
+                        const std::string& Remedy) {
   if (!FileExists(Path)) return "the file does not exist";
   if (Error == ERROR_BAD_EXE_FORMAT) {
     const WORD Machine = ImageMachine(Path);
     if (Machine == 0 || Machine == kHostMachine)
       return "it is not a DLL for this " + BuildName(kHostMachine) + " " + HostName;
     return "it is a " + BuildName(Machine) + " library and this " + HostName + " is the " +
-           BuildName(kHostMachine) + " build: load the plug-in's " + BuildName(kHostMachine) + " build";
+           BuildName(kHostMachine) + " build: " + Remedy + " " + BuildName(kHostMachine) + " build";
   }
   if (Error == ERROR_MOD_NOT_FOUND) return "a library it needs was not found";
   return SysErrorMessage(Error) + " (error " + IntToStr(static_cast<int>(Error)) + ")";
@@ -135,17 +139,28 @@ struct TCorePackage {
   TExpertServices* Services = nullptr;
 };
 
-std::vector<TCorePackage> LoadCorePackages(const std::string& Folder) {
+// The core packages in the host's folder that load; Failures gets "<name> beside <host>: <why>" for
+// each one there that does not.
+std::vector<TCorePackage> LoadCorePackages(const std::string& Folder, const std::string& HostName,
+                                           std::vector<std::string>& Failures) {
   std::vector<TCorePackage> Packages;
   for (const char* Name : {"CoreIde70.bpl", "CoreIde60.bpl"}) {
     const std::string Path = Folder + Name;
     if (!FileExists(Path)) continue;
+    const std::string Where = std::string(Name) + " beside " + HostName + ": ";
     TCorePackage Package;
     Package.Module = LoadLibraryA(Path.c_str());
-    if (!Package.Module) continue;
+    if (!Package.Module) {
+      const DWORD Error = GetLastError();
+      Failures.push_back(Where + LoadFailure(Path, Error, HostName, "install the core package's"));
+      continue;
+    }
     if (auto* Variable = reinterpret_cast<TExpertServices**>(GetProcAddress(Package.Module, kCoreIdeExpertServices)))
       Package.Services = *Variable;
-    if (Package.Services) Packages.push_back(Package);
+    if (Package.Services)
+      Packages.push_back(Package);
+    else
+      Failures.push_back(Where + "it has no expert services: it is no core package of this IDE");
   }
   return Packages;
 }
@@ -196,9 +211,15 @@ TIExpert* FindExpert(const std::vector<TCorePackage>& Packages, const std::strin
 }
 
 // Runs the expert the command line names; false when it cannot be found or reported an error.
-bool RunExpert(const std::string& Name, const std::vector<TCorePackage>& Packages, const TStandInIde& Ide,
-               const std::string& HostName) {
+bool RunExpert(const std::string& Name, const std::vector<TCorePackage>& Packages,
+               const std::vector<std::string>& CoreFailures, const TStandInIde& Ide, const std::string& HostName) {
   TIExpert* Expert = FindExpert(Packages, Name);
+  if (!Expert && Packages.empty() && !CoreFailures.empty()) {
+    std::string Why;
+    for (const std::string& Failure : CoreFailures) Why += (Why.empty() ? "" : "; ") + Failure;
+    std::printf("error\tthe IDE's core package cannot be loaded (%s), so no expert can run\n", Why.c_str());
+    return false;
+  }
   if (!Expert && Packages.empty()) {
     std::printf("error\tthe IDE's core package is missing (CoreIde70.bpl or CoreIde60.bpl beside %s), so no "
                 "expert can run\n",
@@ -217,12 +238,13 @@ bool RunExpert(const std::string& Name, const std::vector<TCorePackage>& Package
 // Loads the plug-in, has it register (InitExperts), lists or runs, and unloads it; false when
 // anything failed (said on stdout).
 bool RunPlugin(const TOptions& Options, const TStandInIde& Ide, const std::vector<TCorePackage>& Packages,
-               const std::string& HostName) {
+               const std::vector<std::string>& CoreFailures, const std::string& HostName) {
   const std::string Path = FullPath(Options.Plugin);
   HMODULE Plugin = LoadLibraryA(Path.c_str());
   if (!Plugin) {
     const DWORD Error = GetLastError();
-    std::printf("error\tcannot load %s: %s\n", Options.Plugin.c_str(), LoadFailure(Path, Error, HostName).c_str());
+    std::printf("error\tcannot load %s: %s\n", Options.Plugin.c_str(),
+                LoadFailure(Path, Error, HostName, "load the plug-in's").c_str());
     return false;
   }
   using TInitExperts = void(IDE_SLOT*)();
@@ -238,7 +260,7 @@ bool RunPlugin(const TOptions& Options, const TStandInIde& Ide, const std::vecto
     ListExperts(Packages);
     ListRegistrations();
   } else {
-    Failed = !RunExpert(Options.Run, Packages, Ide, HostName) || Failed;
+    Failed = !RunExpert(Options.Run, Packages, CoreFailures, Ide, HostName) || Failed;
   }
   IdeUnloadLibrary(Plugin);
   Failed = ReportException() || Failed;
@@ -252,7 +274,10 @@ int RunHost(const TOptions& Options, const std::string& Program) {
   if (!Options.Project.empty()) Ide.OpenProject(Options.Project);
   IdeSetToolServices(&Ide);
   IdeSetBorlandIDEServices(Ide.Services());
-  const bool Succeeded = RunPlugin(Options, Ide, LoadCorePackages(ExtractFilePath(Program)), ExtractFileName(Program));
+  const std::string HostName = ExtractFileName(Program);
+  std::vector<std::string> CoreFailures;
+  const std::vector<TCorePackage> Packages = LoadCorePackages(ExtractFilePath(Program), HostName, CoreFailures);
+  const bool Succeeded = RunPlugin(Options, Ide, Packages, CoreFailures, HostName);
   IdeSetBorlandIDEServices(nullptr);
   IdeSetToolServices(nullptr);
   return Succeeded ? 0 : 1;

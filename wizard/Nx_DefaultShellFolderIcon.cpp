@@ -44,6 +44,16 @@ bool IsIconContainer(const std::string& FileName) {
   return File && ReadFile(File.get(), Head, sizeof Head, &Read, nullptr) && IsIconContainerHead(Head, Read);
 }
 
+// The file a name in the box stands for, as a load now would open it: a relative name from the
+// current directory, trailing blanks dropped (the system drops them too). Two names of one file
+// give texts that differ at most in case.
+std::string FullFileName(const std::string& Name) {
+  const std::string Trimmed = TrimRight(Name);
+  char Path[MAX_PATH * 2];
+  const DWORD Length = GetFullPathNameA(Trimmed.c_str(), sizeof Path, Path, nullptr);
+  return Length > 0 && Length < sizeof Path ? std::string(Path, Length) : Trimmed;
+}
+
 // The current directory when it was made, again when it goes.
 class TCurrentDirectoryKeeper {
 public:
@@ -102,11 +112,11 @@ void TNxShellFolderDefaultIcon::LoadIconsOnce() {
   const std::string FileName = edtFileName->Text();
   if (!FileExists(FileName)) return;
   // The same file again keeps the icon chosen (also one a pass cut short had not reached yet).
-  if (!AnsiSameText(FileName, FLoadedFileName))
+  if (!NamesListedFile())
     FReselectIndex = -1;
   else if (SelectedIconIndex() >= 0)
     FReselectIndex = SelectedIconIndex();
-  FLoadedFileName = FileName;
+  FListedFileName = FullFileName(FileName);
   lvFileIcons->Items()->Clear();
   ImageList->Clear();
   for (UINT Index = 0;; ++Index) {
@@ -133,6 +143,10 @@ void TNxShellFolderDefaultIcon::LoadIconsOnce() {
   }
 }
 
+bool TNxShellFolderDefaultIcon::NamesListedFile() const {
+  return !FListedFileName.empty() && AnsiSameText(FullFileName(edtFileName->Text()), FListedFileName);
+}
+
 int TNxShellFolderDefaultIcon::SelectedIconIndex() const {
   TListItem* Selected = lvFileIcons->Selected();
   return Selected ? static_cast<int>(reinterpret_cast<intptr_t>(Selected->Data())) : -1;
@@ -145,7 +159,7 @@ void TNxShellFolderDefaultIcon::btnBrowseClick(TObject*) {
 }
 
 void TNxShellFolderDefaultIcon::edtFileNameExit(TObject*) {
-  if (!AnsiSameText(edtFileName->Text(), FLoadedFileName)) LoadIcons();
+  if (!NamesListedFile()) LoadIcons();
 }
 
 void TNxShellFolderDefaultIcon::edtFileNameKeyPress(TObject*, char& Key) {
@@ -174,8 +188,9 @@ void TNxShellFolderDefaultIconProperty::Edit() {
   if (!Folder && !Overlay) return;
   TObjectPtr<TNxShellFolderDefaultIcon> Dialog(TNxShellFolderDefaultIcon::Create(Application));
   if (Dialog->ShowModal() != mrOk) return;
-  const std::string FileName = ExtractFileName(Dialog->edtFileName->Text());
   const int Index = Dialog->SelectedIconIndex();
+  // The icon chosen is in the file listed, whatever the box names by now.
+  const std::string FileName = ExtractFileName(Index < 0 ? Dialog->edtFileName->Text() : Dialog->ListedFileName());
   if (Folder) {
     Folder->SetDefaultIcon(Index < 0 ? std::string() : FileName + "," + IntToStr(Index));
   } else {

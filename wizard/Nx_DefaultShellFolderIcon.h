@@ -2,8 +2,8 @@
 // registry's "file,index" form, "shell32.dll,3") and an overlay icon's "IconFile" with its
 // IconIndex. Its dialog ("Default Shell folder Icon") shows every icon of the file named in the
 // edit box - typed and confirmed with Enter or by leaving the box, or chosen with "Browse..." - and
-// stores the file's name without its folder (the shell finds it through the search path) with the
-// index of the icon selected.
+// stores the listed file's name without its folder (the shell finds it through the search path)
+// with the index of the icon selected: the list's file, not a name typed since that lists nothing.
 //
 // Loading lets pending messages through after each icon, so a large file keeps the dialog alive. A
 // load asked for meanwhile (Enter, Browse, leaving the box) starts it over with the new name; closing
@@ -53,12 +53,15 @@ public:
   void LoadIcons();
   // The index in the file of the icon selected, -1 with none.
   int SelectedIconIndex() const;
+  // The full name of the file whose icons are listed; "" before the first load.
+  const std::string& ListedFileName() const { return FListedFileName; }
 
   // Asks for a file; loads the name in the box whether or not one was chosen. The current
   // directory, which the system dialog may change, is the same afterwards.
   void btnBrowseClick(TObject* Sender);
-  // Loads only when the box names another file than the one listed, so leaving it for OK or for
-  // the list keeps the icon chosen.
+  // Loads only when the box names another file than the one listed (not the same file by a
+  // relative name, in other case or with trailing blanks), so leaving it for OK or for the list
+  // keeps the icon chosen.
   void edtFileNameExit(TObject* Sender);
   void edtFileNameKeyPress(TObject* Sender, char& Key);
   // Nothing: the button's result closes the dialog.
@@ -72,11 +75,13 @@ private:
   // One pass over the file; returns early when a new load was asked for or the dialog closes.
   void LoadIconsOnce();
   bool Closing() const;
+  // Whether the box names the file listed.
+  bool NamesListedFile() const;
 
   TWndMethod FFileNameWndProc;
   bool FLoading = false;
   bool FReload = false;
-  std::string FLoadedFileName;  // the name the list was last loaded from
+  std::string FListedFileName;  // full name of the file the list was last loaded from
   int FReselectIndex = -1;      // the icon to select again once the reload reaches it
 };
 

@@ -1,7 +1,8 @@
 // The default-icon editor: the icons of a library of our own (four), of an icon file, of a library
 // without icons and of a text file; the file name without its folder and the icon's index from the
 // item; Enter in the file-name box loads; a load asked for while one runs starts it over, closing
-// the dialog ends it; browsing leaves the current directory as it was.
+// the dialog ends it; browsing leaves the current directory as it was; OK stores the file the list
+// shows, whatever the box names by then.
 #include <gtest/gtest.h>
 
 #include "classlib/Graphics.h"
@@ -172,6 +173,36 @@ TEST(DefaultIconEditor, LeavingTheFileNameBoxOrLoadingTheSameFileAgainKeepsTheCh
     F.LoadIcons();  // Enter again on the same name
     F.edtFileName->SetFocus();
     ClickButton(F.btnOK);  // the box loses the focus to OK
+  });
+  EXPECT_TRUE(Editor->Edit());
+  EXPECT_EQ(Folder->DefaultIcon(), ExtractFileName(kIconLibrary) + ",2");
+}
+
+TEST_F(DefaultIconDialog, LeavingTheBoxThatNamesTheListedFileAnotherWayKeepsTheChosenIcon) {
+  const std::string Before = CurrentDirectory();
+  SetCurrentDirectoryA(ExtractFilePath(kIconLibrary).c_str());
+  Load(kIconLibrary);
+  SelectRow(Form->lvFileIcons, 2);
+  for (const std::string& Name : {ExtractFileName(kIconLibrary), AnsiUpperCase(kIconLibrary), kIconLibrary + "  "}) {
+    Type(Form->edtFileName, Name);
+    Form->edtFileNameExit(Form->edtFileName);
+    EXPECT_EQ(Form->SelectedIconIndex(), 2) << "\"" << Name << "\" was loaded again";
+  }
+  SetCurrentDirectoryA(Before.c_str());
+}
+
+TEST(DefaultIconEditor, OkAfterTheBoxNamedNoFileStoresTheFileTheChosenIconIsIn) {
+  TObjectPtr<TNxCustomShellFolder> Folder(TNxCustomShellFolder::Create(nullptr));
+  TCountingDesigner Designer;
+  TFakeUIServices Fake;
+  TIdePropertyEditorPtr Editor = MakePropertyEditor("TNxCustomShellFolder", "DefaultIcon", &Designer, Folder.get());
+  Fake.OnModal<TNxShellFolderDefaultIcon>([](TNxShellFolderDefaultIcon& F) {
+    Type(F.edtFileName, kIconLibrary);
+    F.LoadIcons();
+    SelectRow(F.lvFileIcons, 2);
+    Type(F.edtFileName, kIconLibrary + ".missing");
+    F.edtFileName->SetFocus();
+    ClickButton(F.btnOK);  // leaving the box finds no such file: the list stays
   });
   EXPECT_TRUE(Editor->Edit());
   EXPECT_EQ(Folder->DefaultIcon(), ExtractFileName(kIconLibrary) + ",2");

@@ -1,6 +1,6 @@
 // ide-host.exe with the three plug-in builds, each run a process of its own: the expert list, an IDE
-// without the core package, the four wizards in the Pascal IDE and in the C++ IDE (the host copied
-// as bcb.exe), and the command line's failures.
+// without the core package or with ones it cannot load, the four wizards in the Pascal IDE and in
+// the C++ IDE (the host copied as bcb.exe), and the command line's failures.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -23,6 +23,8 @@ public:
       Copy(CORE_IDE60_BPL, FTree.Path("CoreIde60.bpl"));
     }
   }
+  // Puts a library into the folder under the name given.
+  void Add(const std::string& UnixPath, const std::string& Name) const { Copy(UnixPath, FTree.Path(Name)); }
   // Runs the host in its own folder.
   TProgramRun Run(const std::string& Arguments) const {
     return RunProgram("\"" + FExe + "\" " + Arguments, FTree.Root());
@@ -196,6 +198,7 @@ TEST(IdeHost, AWrongCommandLineOrProjectSaysWhatWasWrongAndHelpIsNoError) {
       {"--list --plugin", "--plugin needs a value"},
       {Plugin(PLUGIN_C6) + " --list --run NxAboutExpert", "--list and --run cannot go together"},
       {Plugin(PLUGIN_C6) + " --run NxAboutExpert", "--run needs --project <project file>"},
+      {Plugin(PLUGIN_C6) + " --project \"" + Project.Path("P.bpr") + "\" --run \"\"", "--run needs a value"},
       {Plugin(PLUGIN_C6) + " --list --project \"" + Folder + "\"",
        "the project \"" + Folder + "\" is a folder, not a project file"},
       {Plugin(PLUGIN_C6) + " --project \"" + Project.Path("P.bpr") + "\" --run \"ShellExtension Module\"",
@@ -219,6 +222,21 @@ TEST(IdeHost, RunInAnIdeWithoutTheCorePackageSaysItIsMissing) {
   EXPECT_EQ(Run.ExitCode, 1u);
   EXPECT_EQ(Run.Lines, std::vector<std::string>{"error\tthe IDE's core package is missing (CoreIde70.bpl or "
                                                 "CoreIde60.bpl beside ide-host.exe), so no expert can run"});
+}
+
+TEST(IdeHost, RunWithCorePackagesThatCannotBeLoadedSaysWhy) {
+  THostFolder Host("ide-host.exe", false);
+  Host.Add(OTHER_ARCH_LIBRARY, "CoreIde70.bpl");
+  Host.Add(TEST_ICONS_DLL, "CoreIde60.bpl");
+  TempTree Project;
+  const TProgramRun Run = Host.Run(Plugin(PLUGIN_D7) + " --project \"" + Project.File("P.dpr") +
+                                   "\" --run \"ShellExtension Module\"");
+  EXPECT_EQ(Run.ExitCode, 1u);
+  EXPECT_EQ(Run.Lines, std::vector<std::string>{
+                           "error\tthe IDE's core package cannot be loaded (CoreIde70.bpl beside ide-host.exe: it is "
+                           "a 32-bit (i686) library and this ide-host.exe is the 64-bit (x86_64) build: install the "
+                           "core package's 64-bit (x86_64) build; CoreIde60.bpl beside ide-host.exe: it has no expert "
+                           "services: it is no core package of this IDE), so no expert can run"});
 }
 
 }  // namespace
