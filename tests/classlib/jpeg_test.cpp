@@ -124,6 +124,18 @@ struct TAtFirstPass {
   }
 };
 
+// Runs Action once, at the given progress stage or at the next change.
+struct TOnce {
+  std::function<void()> Action;
+  TProgressStage At = psEnding;
+  void Progress(TObject*, TProgressStage Stage, uint8_t, bool, const TRect&, const std::string&) {
+    if (Stage == At && Action) std::exchange(Action, nullptr)();
+  }
+  void Change(TObject*) {
+    if (Action) std::exchange(Action, nullptr)();
+  }
+};
+
 }  // namespace
 
 TEST(Jpeg, BitmapRoundTripKeepsTheQuadrantColours) {
@@ -376,4 +388,30 @@ TEST(Jpeg, AProgressHandlerCannotFreeWhatTheDecodingUses) {
   EXPECT_FALSE(Remade->Decoding());
   TJPEGImage* Freed = LoadJpeg(Bytes);
   EXPECT_THROW(Decode(Freed, [&] { Freed->Free(); }), EAbort);
+}
+
+TEST(Jpeg, OnceThePictureIsCompleteItsHandlersMayChangeTheOptions) {
+  TObjectPtr<TBitmap> Source(Quadrants());
+  std::vector<uint8_t> Bytes = JpegBytes(Source.get(), 90, true);
+  // At psEnding, and from OnChange (an 8-bit picture reports its new palette): the picture is
+  // made again for the new value.
+  TObjectPtr<TJPEGImage> Ending(LoadJpeg(Bytes));
+  TOnce AtEnd{[&] { Ending->SetScale(jsHalf); }};
+  Ending->OnProgress = MakeEvent<&TOnce::Progress>(&AtEnd);
+  EXPECT_NO_THROW(Ending->DIBNeeded());
+  EXPECT_EQ(Ending->Scale(), jsHalf);
+  EXPECT_EQ(Ending->Bitmap()->Width(), 32);
+
+  TObjectPtr<TJPEGImage> Changed(LoadJpeg(Bytes));
+  Changed->SetPixelFormat(jf8Bit);
+  TOnce OnChange{[&] { Changed->SetGrayscale(true); }};
+  Changed->OnChange = MakeEvent<&TOnce::Change>(&OnChange);
+  TBitmap* B = nullptr;
+  EXPECT_NO_THROW(B = Changed->Bitmap());
+  EXPECT_TRUE(Changed->Grayscale());
+  ASSERT_NE(B, nullptr);
+  EXPECT_EQ(B->Width(), 64);
+  TMean M = MeanOf(B, Rect(4, 4, 28, 20));
+  EXPECT_EQ(M.R, M.G) << "decoded grey";
+  EXPECT_EQ(M.G, M.B);
 }
