@@ -28,7 +28,7 @@ template <class F> auto CodecCall(F&& Call) {
   } catch (const jpegcodec::EJpegCodec& E) {
     throw EJPEG(E.what());
   } catch (const std::bad_alloc&) {
-    throw EJPEG("Insufficient memory");
+    throw EJPEG("Not enough memory for JPEG image");
   }
 }
 
@@ -260,8 +260,12 @@ void TJPEGImage::DIBNeeded() {
   jpegcodec::TFrame Shape;
   jpegcodec::TRowTarget Rows;
   auto Prepare = [&](const jpegcodec::TFrame& Frame) {
-    Image->SetPixelFormat(Frame.Indexed ? pf8bit : pf24bit);
-    Image->SetSize(Frame.Width, Frame.Height);
+    try {
+      Image->SetPixelFormat(Frame.Indexed ? pf8bit : pf24bit);
+      Image->SetSize(Frame.Width, Frame.Height);
+    } catch (const EOutOfResources&) {
+      throw EJPEG("Not enough memory to decode JPEG image");  // the bitmap of a large picture
+    }
     if (Frame.Indexed) {
       RGBQUAD Colors[256]{};
       std::vector<uint8_t> Log(sizeof(LOGPALETTE) + 256 * sizeof(PALETTEENTRY));

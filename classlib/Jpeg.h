@@ -22,8 +22,9 @@
 // EAbort (the silent exception), as no caller may go on with the image.
 //
 // Any fault of the data raises EJPEG (an EInvalidGraphic) with libjpeg's message, and so does a
-// file beyond the decoder's bounds on size, memory and scans (the message names the bound); the
-// image then keeps the bytes it had before loading and no decoded bitmap.
+// file beyond the decoder's bounds on pixels and scans (the message names the bound), and so does
+// memory the process cannot get (libjpeg's or the bitmap's: "Not enough memory to decode JPEG
+// image"); the image then keeps the bytes it had before loading and no decoded bitmap.
 //
 // Linking this unit brings libjpeg in (the CMake target classlib_jpeg). The unit registers the
 // class for the extensions jpg and jpeg and for form resources when it is linked.
