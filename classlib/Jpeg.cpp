@@ -28,7 +28,7 @@ template <class F> auto CodecCall(F&& Call) {
   } catch (const jpegcodec::EJpegCodec& E) {
     throw EJPEG(E.what());
   } catch (const std::bad_alloc&) {
-    throw EJPEG("Insufficient memory");
+    throw EJPEG("Not enough memory for JPEG image");
   }
 }
 
@@ -57,6 +57,7 @@ struct TJPEGImage::TDecodeRun {
   }
 
   bool ImageFreed = false;
+  bool WritingRows = false;   // only then are changes of the image refused
   std::vector<uint8_t> Data;  // the freed image's bytes and bitmap
   TObjectPtr<TBitmap> Bitmap;
 
@@ -76,8 +77,8 @@ TJPEGImage::~TJPEGImage() {
   FreeAndNil(FBitmap);
 }
 
-void TJPEGImage::RefuseWhileDecoding() const {
-  if (FRun) throw EJPEG("Cannot change a JPEG image while it is being decoded");
+void TJPEGImage::RefuseWhileWritingRows() const {
+  if (FRun && FRun->WritingRows) throw EJPEG("Cannot change a JPEG image while it is being decoded");
 }
 
 void TJPEGImage::FreePalette() {
@@ -87,13 +88,13 @@ void TJPEGImage::FreePalette() {
 
 void TJPEGImage::FreeBitmap() {
   if (FData.empty()) return;  // the bitmap is the picture itself until it is compressed
-  RefuseWhileDecoding();
+  RefuseWhileWritingRows();
   FreeAndNil(FBitmap);
   FreePalette();
 }
 
 void TJPEGImage::Assign(TPersistent* Source) {
-  RefuseWhileDecoding();
+  RefuseWhileWritingRows();
   if (auto* J = dynamic_cast<TJPEGImage*>(Source)) {
     if (J == this) return;
     TObjectPtr<TBitmap> Copy;
@@ -174,7 +175,7 @@ HPALETTE TJPEGImage::Palette() {
 }
 
 void TJPEGImage::LoadFromStream(TStream& Stream) {
-  RefuseWhileDecoding();
+  RefuseWhileWritingRows();
   int64_t Left = Stream.Size() - Stream.Position();
   if (Left < 0 || Left > 0x7FFFFFFF) throw EJPEG("JPEG image too large");
   std::vector<uint8_t> Bytes(static_cast<size_t>(Left));
@@ -237,6 +238,15 @@ void TJPEGImage::Compress() {
 void TJPEGImage::DIBNeeded() {
   if (FBitmap || FData.empty() || FRun) return;
   TDecodeRun Run(FRun);
+  TRect R = Rect(0, 0, Width(), Height());
+  auto Report = [&](TProgressStage Stage, int Percent, bool RedrawNow) {
+    Progress(this, Stage, static_cast<uint8_t>(Percent), RedrawNow, R, "");
+    Run.StopIfImageFreed();
+  };
+  Report(psStarting, 0, false);
+  // The handler may have changed the options or the bytes, or given the image a bitmap to hold.
+  if (FData.empty()) return;
+  R = Rect(0, 0, Width(), Height());
   jpegcodec::TDecodeOptions Options;
   Options.ScaleDenom = ScaleDenom();
   Options.Grayscale = FGrayscale;
@@ -250,8 +260,12 @@ void TJPEGImage::DIBNeeded() {
   jpegcodec::TFrame Shape;
   jpegcodec::TRowTarget Rows;
   auto Prepare = [&](const jpegcodec::TFrame& Frame) {
-    Image->SetPixelFormat(Frame.Indexed ? pf8bit : pf24bit);
-    Image->SetSize(Frame.Width, Frame.Height);
+    try {
+      Image->SetPixelFormat(Frame.Indexed ? pf8bit : pf24bit);
+      Image->SetSize(Frame.Width, Frame.Height);
+    } catch (const EOutOfResources&) {
+      throw EJPEG("Not enough memory to decode JPEG image");  // the bitmap of a large picture
+    }
     if (Frame.Indexed) {
       RGBQUAD Colors[256]{};
       std::vector<uint8_t> Log(sizeof(LOGPALETTE) + 256 * sizeof(PALETTEENTRY));
@@ -276,11 +290,6 @@ void TJPEGImage::DIBNeeded() {
     Rows = RowsOf(FBitmap);
     return Rows;
   };
-  TRect R = Rect(0, 0, Width(), Height());
-  auto Report = [&](TProgressStage Stage, int Percent, bool RedrawNow) {
-    Progress(this, Stage, static_cast<uint8_t>(Percent), RedrawNow, R, "");
-    Run.StopIfImageFreed();
-  };
   auto OnPass = [&](int Percent) {
     GdiFlush();
     Report(psRunning, Percent, true);
@@ -291,10 +300,11 @@ void TJPEGImage::DIBNeeded() {
     if (Remade || Now.First != Rows.First || Now.Stride != Rows.Stride)
       throw EJPEG("JPEG image's bitmap changed while decoding");
   };
-  Report(psStarting, 0, false);
+  Run.WritingRows = true;
   try {
     CodecCall([&] { jpegcodec::DecodeJpeg(FData.data(), FData.size(), Options, Prepare, OnPass); });
   } catch (...) {
+    Run.WritingRows = false;
     // Nothing half-decoded stays behind (and nothing of an image that is gone is touched).
     if (!Run.ImageFreed) {
       FreeAndNil(FBitmap);
@@ -302,6 +312,7 @@ void TJPEGImage::DIBNeeded() {
     }
     throw;
   }
+  Run.WritingRows = false;
   Report(psEnding, 100, false);
   if (FPalette) {
     // Whoever shows the image realises the new palette (also while it is drawing it).
@@ -312,7 +323,10 @@ void TJPEGImage::DIBNeeded() {
 }
 
 TBitmap* TJPEGImage::Bitmap() {
-  DIBNeeded();
+  // A handler at the end of a decoding may change an option, which drops the picture just made.
+  do {
+    DIBNeeded();
+  } while (!FBitmap && !FData.empty() && !FRun);
   if (!FBitmap) {
     FBitmap = TBitmap::Create();  // an empty image: an empty bitmap
   }
@@ -326,7 +340,7 @@ void TJPEGImage::Draw(TCanvas* ACanvas, const TRect& Rect) {
 
 template <class T> void TJPEGImage::SetDecodingOption(T& Option, T Value) {
   if (Option == Value) return;
-  RefuseWhileDecoding();
+  RefuseWhileWritingRows();
   Option = Value;
   FreeBitmap();
   Changed(this);

@@ -12,15 +12,19 @@
 // during the decoding gets the picture as far as it is decoded; no second decoding starts. Passes
 // are shown within a redraw budget (JpegCodec.h); beyond it the finished picture is shown once.
 //
-// While it decodes, the image refuses with EJPEG whatever would replace the bytes or the bitmap
-// being filled: loading, Assign, FreeBitmap and the decoding options. A handler that changes that
-// bitmap through Bitmap() (its size or pixel format) ends the decoding with EJPEG. A handler may
-// free the image: the decoding then stops, frees what it used and raises EAbort (the silent
-// exception), as no caller may go on with the image.
+// While the decoder writes the picture's rows (the passes shown included), the image refuses with
+// EJPEG whatever would replace the bytes or the bitmap being filled: loading, Assign, FreeBitmap
+// and a new value of a decoding option. Before the first row and once the picture is complete
+// (psStarting, psEnding, OnChange) it takes them all; the options are read after psStarting, and
+// Bitmap() decodes again when a handler at the end has dropped the picture. A handler that changes
+// the bitmap being filled through Bitmap() (its size or pixel format) ends the decoding with
+// EJPEG. A handler may free the image: the decoding then stops, frees what it used and raises
+// EAbort (the silent exception), as no caller may go on with the image.
 //
 // Any fault of the data raises EJPEG (an EInvalidGraphic) with libjpeg's message, and so does a
-// file beyond the decoder's bounds on size, memory and scans (the message names the bound); the
-// image then keeps the bytes it had before loading and no decoded bitmap.
+// file beyond the decoder's bounds on pixels and scans (the message names the bound), and so does
+// memory the process cannot get (libjpeg's or the bitmap's: "Not enough memory to decode JPEG
+// image"); the image then keeps the bytes it had before loading and no decoded bitmap.
 //
 // Linking this unit brings libjpeg in (the CMake target classlib_jpeg). The unit registers the
 // class for the extensions jpg and jpeg and for form resources when it is linked.
@@ -95,6 +99,9 @@ public:
   void SetSmoothing(bool Value);
   // True while a decoding runs (a progress handler may draw the image then).
   bool Decoding() const noexcept { return FRun != nullptr; }
+  // Raises EJPEG while the decoder writes the picture's rows, when whatever would replace the
+  // bytes being read or the bitmap being filled is refused (see above).
+  void RefuseWhileWritingRows() const;
 
 protected:
   void Draw(TCanvas* ACanvas, const TRect& Rect) override;
@@ -103,8 +110,6 @@ protected:
 
 private:
   struct TDecodeRun;
-  // Raises EJPEG while a decoding runs (the caller would free what it reads or fills).
-  void RefuseWhileDecoding() const;
   // Sets a decoding option: the decoded bitmap is made again when next needed.
   template <class T> void SetDecodingOption(T& Option, T Value);
   void ReadHeaderSize();

@@ -1,5 +1,7 @@
 #include "classlib/JpegCodec.h"
 
+#include <algorithm>
+#include <cstdarg>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +14,8 @@ extern "C" {
 }
 
 namespace jpegcodec {
+static_assert(kMaxSide == JPEG_MAX_DIMENSION);
+
 namespace {
 
 // ---- Errors -------------------------------------------------------------------------------------
@@ -22,17 +26,22 @@ struct TErrorManager {
   char Message[JMSG_LENGTH_MAX];
 };
 
-// Leaves libjpeg the way its errors do, with a message of ours (Format takes one number).
-[[noreturn]] void GiveUp(j_common_ptr Info, const char* Format, long Value) {
+// Leaves libjpeg the way its errors do, with a message of ours.
+[[noreturn, gnu::format(printf, 2, 3)]] void GiveUp(j_common_ptr Info, const char* Format, ...) {
   auto* Err = reinterpret_cast<TErrorManager*>(Info->err);
-  std::snprintf(Err->Message, sizeof Err->Message, Format, Value);
+  std::va_list Args;
+  va_start(Args, Format);
+  std::vsnprintf(Err->Message, sizeof Err->Message, Format, Args);
+  va_end(Args);
   std::longjmp(Err->Jump, 1);
 }
 
 [[noreturn]] void ErrorExit(j_common_ptr Info) {
   // Buffers beyond the memory bound would need a temporary file, which libjpeg asks for here.
   if (Info->err->msg_code == JERR_NO_BACKING_STORE)
-    GiveUp(Info, "JPEG image needs more than %ld MB of memory to decode", kMaxDecodeMemory >> 20);
+    GiveUp(Info, "JPEG image needs more than %ld MB of memory to decode", Info->mem->max_memory_to_use >> 20);
+  if (Info->err->msg_code == JERR_OUT_OF_MEMORY)
+    GiveUp(Info, "Not enough memory to %s JPEG image", Info->is_decompressor ? "decode" : "encode");
   auto* Err = reinterpret_cast<TErrorManager*>(Info->err);
   (*Info->err->format_message)(Info, Err->Message);
   std::longjmp(Err->Jump, 1);
@@ -110,7 +119,7 @@ int PercentRead(const TMemorySource& Src) {
 
 void CheckScanCount(j_decompress_ptr Info) {
   if (Info->input_scan_number > kMaxScans)
-    GiveUp(reinterpret_cast<j_common_ptr>(Info), "JPEG image has more than %ld scans", kMaxScans);
+    GiveUp(reinterpret_cast<j_common_ptr>(Info), "JPEG image has more than %d scans", kMaxScans);
 }
 
 // libjpeg calls it while it reads: for each row of blocks as it takes in a multi-scan file, for
@@ -169,7 +178,6 @@ public:
     FInfo.err = &FErr.Pub;
     Guarded(FErr, [this] { jpeg_create_decompress(&FInfo); });
     FCreated = true;
-    FInfo.mem->max_memory_to_use = kMaxDecodeMemory;
     FProgress.progress_monitor = MonitorProgress;
     FInfo.progress = &FProgress;
     FSrc.Pub.init_source = InitSource;
@@ -194,12 +202,15 @@ public:
   TErrorManager& Err() { return FErr; }
   const TMemorySource& Source() const { return FSrc; }
 
-  // The header, with the picture's size checked against the limit.
-  void ReadHeader() {
+  // The header, with the picture's size checked against the pixel bound (at most the product's),
+  // which sets the memory bound.
+  void ReadHeader(uint64_t MaxPixels = kMaxPixels) {
+    MaxPixels = std::min(MaxPixels, kMaxPixels);
+    FInfo.mem->max_memory_to_use = DecodeMemoryBound(MaxPixels);
     Guarded(FErr, [this] { jpeg_read_header(&FInfo, TRUE); });
     uint64_t Pixels = uint64_t{FInfo.image_width} * FInfo.image_height;
     if (FInfo.image_width == 0 || FInfo.image_height == 0) throw EJpegCodec("Empty JPEG image (DNL not supported)");
-    if (Pixels > kMaxPixels) throw EJpegCodec("JPEG image too large");
+    if (Pixels > MaxPixels) throw EJpegCodec("JPEG image too large");
   }
 
   // Raises when the data ended early.
@@ -272,7 +283,7 @@ TJpegInfo ReadJpegInfo(const uint8_t* Data, size_t Size) {
 void DecodeJpeg(const uint8_t* Data, size_t Size, const TDecodeOptions& Options, const TPrepareFunc& Prepare,
                 const TPassFunc& OnPass) {
   TDecompressor D(Data, Size);
-  D.ReadHeader();
+  D.ReadHeader(Options.MaxPixels);
   jpeg_decompress_struct& Info = D.Info();
   Info.scale_num = 1;
   Info.scale_denom = static_cast<unsigned>(Options.ScaleDenom == 2 || Options.ScaleDenom == 4 || Options.ScaleDenom == 8
@@ -358,7 +369,7 @@ std::vector<uint8_t> EncodeJpeg(const uint8_t* First, ptrdiff_t Stride, int Widt
   C.Created = true;
   C.Dst.Capacity = 16384;
   C.Dst.Buffer = static_cast<JOCTET*>(std::malloc(C.Dst.Capacity));
-  if (!C.Dst.Buffer) throw EJpegCodec("Insufficient memory");
+  if (!C.Dst.Buffer) throw EJpegCodec("Not enough memory to encode JPEG image");
   C.Dst.Pub.init_destination = InitDestination;
   C.Dst.Pub.empty_output_buffer = EmptyOutputBuffer;
   C.Dst.Pub.term_destination = TermDestination;

@@ -21,7 +21,7 @@
 
 namespace jpegcodec {
 
-// Every failure: a broken or truncated file, a file beyond a bound, an allocation that failed.
+// Every failure: a broken or truncated file, a file beyond a bound, memory the process cannot get.
 class EJpegCodec : public std::runtime_error {
 public:
   using std::runtime_error::runtime_error;
@@ -33,15 +33,26 @@ public:
 // Pictures with more pixels than this (in the file, before scaling) are refused before anything
 // is allocated for them.
 inline constexpr uint64_t kMaxPixels = uint64_t{64} << 20;
-// libjpeg's own memory (beside the rows the caller gives): above all the coefficients a
-// multi-scan file keeps for the whole picture (2 bytes a pixel for grey, 3 for colour sampled
-// 2 x 2 as cameras and the web write it, 6 unsampled) and the whole picture two-pass colour
-// mapping keeps (3 bytes a pixel). Enough for a progressive colour picture of 40 megapixels.
-inline constexpr long kMaxDecodeMemory = 128L << 20;
+// The longest side libjpeg reads.
+inline constexpr uint64_t kMaxSide = 65500;
+// libjpeg's own memory (beside the rows the caller gives) for pictures of at most MaxPixels: what
+// the largest of them needs, whatever its layout, so that this bound refuses none of them. What
+// libjpeg keeps for the whole picture is at most 9 bytes a pixel: the coefficients of a multi-scan
+// file (2 bytes a pixel and component, 6 for three components unsampled; libjpeg converts no
+// four-component file to RGB) and the picture two-pass colour mapping keeps (3 bytes a pixel).
+// Blocks round each side up by at most 31 pixels (8 pixels, in groups of up to 4), and no side is
+// longer than kMaxSide, so the longest and narrowest picture has the most such pixels. The rows of
+// libjpeg's other buffers take at most a few megabytes at the widest: 32 MB are left for them.
+constexpr long DecodeMemoryBound(uint64_t MaxPixels) {
+  uint64_t Padded = MaxPixels + 31 * (kMaxSide + MaxPixels / kMaxSide + 1) + 31 * 31;
+  return static_cast<long>(9 * Padded + (uint64_t{32} << 20));
+}
+inline constexpr long kMaxDecodeMemory = DecodeMemoryBound(kMaxPixels);
+static_assert(9 * kMaxPixels < uint64_t{kMaxDecodeMemory} && kMaxDecodeMemory < 0x7FFFFFFF);  // a long on Windows
 // Scans read from one file, counted by libjpeg's progress monitor. Encoders write 6 to 18
 // (libjpeg's progression for one to four components), tuned scripts some 20. Each scan, even an
 // empty one, may walk every coefficient block of the picture: 32 bounds the work of a file of
-// many scans to that many walks of the largest picture the memory bound lets through (a few
+// many scans to that many walks of the largest picture the pixel bound lets through (a few
 // seconds).
 inline constexpr int kMaxScans = 32;
 // Progressive display: the passes shown before the last one together walk at most this many
@@ -66,6 +77,8 @@ struct TDecodeOptions {
   bool Smoothing = true;     // block smoothing of the early passes of progressive files
   bool Quantize = false;     // at most 256 colours and a colour map (an 8-bit picture)
   bool ShowPasses = false;   // a multi-scan file is decoded pass by pass (buffered image)
+  // A smaller pixel bound (a test harness's, to bound its memory); the memory bound follows it.
+  uint64_t MaxPixels = kMaxPixels;
 };
 
 // What the decoder is about to write.

@@ -17,24 +17,29 @@ struct TPropImageRegistration {
 
 // ---- TlxJPEGProperties --------------------------------------------------------------------------
 
-#define LX_JPEG_PROPERTY(Type, Name, Field)                    \
-  Type TlxJPEGProperties::Name() const {                        \
-    TJPEGImage* J = Jpeg();                                     \
-    return J ? J->Name() : Field;                               \
-  }                                                             \
-  void TlxJPEGProperties::Set##Name(Type Value) {               \
-    Field = Value;                                              \
-    if (TJPEGImage* J = Jpeg()) J->Set##Name(Value);            \
+// The field is set before the image (whose change notification applies the stored values again),
+// and only once the image is known to take the value: a decoding option is refused while the
+// image writes its rows, and then nothing is stored.
+#define LX_JPEG_PROPERTY(Type, Name, Field, DecodingOption)          \
+  Type TlxJPEGProperties::Name() const {                              \
+    TJPEGImage* J = Jpeg();                                           \
+    return J ? J->Name() : Field;                                     \
+  }                                                                   \
+  void TlxJPEGProperties::Set##Name(Type Value) {                     \
+    TJPEGImage* J = Jpeg();                                           \
+    if (DecodingOption && J && J->Name() != Value) J->RefuseWhileWritingRows(); \
+    Field = Value;                                                    \
+    if (J) J->Set##Name(Value);                                       \
   }
 
-LX_JPEG_PROPERTY(TJPEGQualityRange, CompressionQuality, FCompressionQuality)
-LX_JPEG_PROPERTY(bool, Grayscale, FGrayscale)
-LX_JPEG_PROPERTY(TJPEGPerformance, Performance, FPerformance)
-LX_JPEG_PROPERTY(TJPEGPixelFormat, PixelFormat, FPixelFormat)
-LX_JPEG_PROPERTY(bool, ProgressiveDisplay, FProgressiveDisplay)
-LX_JPEG_PROPERTY(bool, ProgressiveEncoding, FProgressiveEncoding)
-LX_JPEG_PROPERTY(TJPEGScale, Scale, FScale)
-LX_JPEG_PROPERTY(bool, Smoothing, FSmoothing)
+LX_JPEG_PROPERTY(TJPEGQualityRange, CompressionQuality, FCompressionQuality, false)
+LX_JPEG_PROPERTY(bool, Grayscale, FGrayscale, true)
+LX_JPEG_PROPERTY(TJPEGPerformance, Performance, FPerformance, true)
+LX_JPEG_PROPERTY(TJPEGPixelFormat, PixelFormat, FPixelFormat, true)
+LX_JPEG_PROPERTY(bool, ProgressiveDisplay, FProgressiveDisplay, false)
+LX_JPEG_PROPERTY(bool, ProgressiveEncoding, FProgressiveEncoding, false)
+LX_JPEG_PROPERTY(TJPEGScale, Scale, FScale, true)
+LX_JPEG_PROPERTY(bool, Smoothing, FSmoothing, true)
 #undef LX_JPEG_PROPERTY
 
 void TlxJPEGProperties::ApplyTo(TJPEGImage* Image) const {

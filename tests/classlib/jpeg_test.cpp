@@ -1,7 +1,8 @@
 // TJPEGImage over libjpeg: round trips (baseline and progressive), scaled, greyscale and 8-bit
 // decoding, passes shown one by one, broken files and files beyond the decoder's bounds raising
-// EJPEG, progress handlers that meddle with the image, pictures by extension and the
-// form-resource "Data" property. No files: every JPEG is made by the test.
+// EJPEG, a large progressive photo within them decoding, progress handlers that meddle with the
+// image, pictures by extension and the form-resource "Data" property. No files: every JPEG is
+// made by the test (the large one with libjpeg itself, for its sampling).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,6 +14,10 @@
 
 #include "classlib/Jpeg.h"
 #include "classlib/JpegCodec.h"
+
+extern "C" {
+#include <jpeglib.h>
+}
 #include "tests/classlib/graphics_test_support.h"
 
 using namespace gfxtest;
@@ -121,6 +126,18 @@ struct TAtFirstPass {
   std::function<void()> Action;
   void Hit(TObject*, TProgressStage Stage, uint8_t, bool, const TRect&, const std::string&) {
     if (Stage == psRunning && Action) std::exchange(Action, nullptr)();
+  }
+};
+
+// Runs Action once, at the given progress stage or at the next change.
+struct TOnce {
+  std::function<void()> Action;
+  TProgressStage At = psEnding;
+  void Progress(TObject*, TProgressStage Stage, uint8_t, bool, const TRect&, const std::string&) {
+    if (Stage == At && Action) std::exchange(Action, nullptr)();
+  }
+  void Change(TObject*) {
+    if (Action) std::exchange(Action, nullptr)();
   }
 };
 
@@ -292,17 +309,18 @@ TEST(Jpeg, PicturesFindTheClassByExtensionAndKeepItInFormData) {
 }
 
 TEST(Jpeg, FilesBeyondTheDecodersBoundsRaiseEJpegNamingTheBound) {
+  const std::string Scans = "JPEG image has more than " + std::to_string(jpegcodec::kMaxScans) + " scans";
   const struct {
     int W, H, Scans;
-    const char* Bound;
-  } Hostile[] = {{7744, 7744, 10, "memory"}, {64, 48, jpegcodec::kMaxScans + 1, "scans"}};
+    std::string Message;
+  } Hostile[] = {{8193, 8193, 10, "JPEG image too large"}, {64, 48, jpegcodec::kMaxScans + 1, Scans}};
   for (const auto& F : Hostile) {
-    TObjectPtr<TJPEGImage> J(LoadJpeg(HollowProgressive(F.W, F.H, F.Scans)));
     try {
+      TObjectPtr<TJPEGImage> J(LoadJpeg(HollowProgressive(F.W, F.H, F.Scans)));
       J->DIBNeeded();
-      ADD_FAILURE() << "decoded beyond the bound on " << F.Bound;
+      ADD_FAILURE() << "decoded beyond the bound: " << F.Message;
     } catch (const EJPEG& E) {
-      EXPECT_NE(E.Message().find(F.Bound), std::string::npos) << E.Message();
+      EXPECT_EQ(E.Message(), F.Message);
     }
   }
   TObjectPtr<TJPEGImage> AtTheBound(LoadJpeg(HollowProgressive(64, 48, jpegcodec::kMaxScans)));
@@ -318,6 +336,66 @@ TEST(Jpeg, FilesBeyondTheDecodersBoundsRaiseEJpegNamingTheBound) {
   Long->DIBNeeded();
   EXPECT_GT(Log.Redraws, 1);
   EXPECT_LE(Log.Redraws, int(jpegcodec::kRedrawPixels / (Side * Side)) + 1);
+}
+
+TEST(Jpeg, AProgressivePhotoSampledFourFourFourWithinThePixelBoundDecodes) {
+  // 6000 x 4000, unsampled, progressive (as editors write photos at their best quality): the
+  // coefficients kept for the whole picture alone take 144 MB. Quadrants, so that it compresses.
+  const int W = 6000, H = 4000;
+  std::vector<uint8_t> File;
+  {
+    jpeg_compress_struct Info{};
+    jpeg_error_mgr Err{};
+    Info.err = jpeg_std_error(&Err);
+    jpeg_create_compress(&Info);
+    // Into File, a few kilobytes at a time.
+    static std::vector<uint8_t>* Out;
+    static JOCTET Chunk[4096];
+    Out = &File;
+    jpeg_destination_mgr Dest{};
+    Dest.init_destination = [](j_compress_ptr I) {
+      I->dest->next_output_byte = Chunk;
+      I->dest->free_in_buffer = sizeof Chunk;
+    };
+    Dest.empty_output_buffer = [](j_compress_ptr I) -> boolean {
+      Out->insert(Out->end(), Chunk, Chunk + sizeof Chunk);
+      I->dest->init_destination(I);
+      return TRUE;
+    };
+    Dest.term_destination = [](j_compress_ptr I) {
+      Out->insert(Out->end(), Chunk, Chunk + (sizeof Chunk - I->dest->free_in_buffer));
+    };
+    Info.dest = &Dest;
+    Info.image_width = W;
+    Info.image_height = H;
+    Info.input_components = 3;
+    Info.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&Info);
+    Info.comp_info[0].h_samp_factor = Info.comp_info[0].v_samp_factor = 1;
+    jpeg_simple_progression(&Info);
+    jpeg_start_compress(&Info, TRUE);
+    std::vector<JSAMPLE> Row(W * 3);
+    while (Info.next_scanline < Info.image_height) {
+      bool Top = Info.next_scanline < H / 2;
+      for (int X = 0; X < W; ++X) {
+        const JSAMPLE Colours[4][3] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
+        const JSAMPLE* C = Colours[(Top ? 0 : 2) + (X >= W / 2)];
+        std::copy(C, C + 3, &Row[X * 3]);
+      }
+      JSAMPROW Rows[1] = {Row.data()};
+      jpeg_write_scanlines(&Info, Rows, 1);
+    }
+    jpeg_finish_compress(&Info);
+    jpeg_destroy_compress(&Info);
+  }
+  TObjectPtr<TJPEGImage> J(LoadJpeg(File));
+  TBitmap* B = J->Bitmap();
+  ASSERT_EQ(B->Width(), W);
+  ASSERT_EQ(B->Height(), H);
+  ExpectNear(MeanOf(B, Rect(100, 100, 120, 120)), 255, 0, 0);
+  ExpectNear(MeanOf(B, Rect(W - 120, 100, W - 100, 120)), 0, 255, 0);
+  ExpectNear(MeanOf(B, Rect(100, H - 120, 120, H - 100)), 0, 0, 255);
+  ExpectNear(MeanOf(B, Rect(W - 120, H - 120, W - 100, H - 100)), 255, 255, 255);
 }
 
 TEST(Jpeg, SavingReadsThePixelsWhateverPixelFormatTheBitmapWasGiven) {
@@ -376,4 +454,30 @@ TEST(Jpeg, AProgressHandlerCannotFreeWhatTheDecodingUses) {
   EXPECT_FALSE(Remade->Decoding());
   TJPEGImage* Freed = LoadJpeg(Bytes);
   EXPECT_THROW(Decode(Freed, [&] { Freed->Free(); }), EAbort);
+}
+
+TEST(Jpeg, OnceThePictureIsCompleteItsHandlersMayChangeTheOptions) {
+  TObjectPtr<TBitmap> Source(Quadrants());
+  std::vector<uint8_t> Bytes = JpegBytes(Source.get(), 90, true);
+  // At psEnding, and from OnChange (an 8-bit picture reports its new palette): the picture is
+  // made again for the new value.
+  TObjectPtr<TJPEGImage> Ending(LoadJpeg(Bytes));
+  TOnce AtEnd{[&] { Ending->SetScale(jsHalf); }};
+  Ending->OnProgress = MakeEvent<&TOnce::Progress>(&AtEnd);
+  EXPECT_NO_THROW(Ending->DIBNeeded());
+  EXPECT_EQ(Ending->Scale(), jsHalf);
+  EXPECT_EQ(Ending->Bitmap()->Width(), 32);
+
+  TObjectPtr<TJPEGImage> Changed(LoadJpeg(Bytes));
+  Changed->SetPixelFormat(jf8Bit);
+  TOnce OnChange{[&] { Changed->SetGrayscale(true); }};
+  Changed->OnChange = MakeEvent<&TOnce::Change>(&OnChange);
+  TBitmap* B = nullptr;
+  EXPECT_NO_THROW(B = Changed->Bitmap());
+  EXPECT_TRUE(Changed->Grayscale());
+  ASSERT_NE(B, nullptr);
+  EXPECT_EQ(B->Width(), 64);
+  TMean M = MeanOf(B, Rect(4, 4, 28, 20));
+  EXPECT_EQ(M.R, M.G) << "decoded grey";
+  EXPECT_EQ(M.G, M.B);
 }

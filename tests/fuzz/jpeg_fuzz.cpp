@@ -1,6 +1,7 @@
 // Fuzz target for the JPEG core, built natively against the system's libjpeg (tools/fuzz.sh jpeg).
 // The first byte picks the decoding options; the rest is the file. Whatever decodes
-// must fill exactly the frame it announced, and must encode again.
+// must fill exactly the frame it announced, and must encode again. Pictures of up to 16 M pixels
+// (libjpeg's memory for them and the rows stay within the fuzzer's 512 MB), not the product's 64 M.
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
@@ -16,6 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   Options.Quantize = (Data[0] & 16) != 0;
   Options.ShowPasses = (Data[0] & 32) != 0;
   Options.Smoothing = (Data[0] & 64) != 0;
+  Options.MaxPixels = uint64_t{16} << 20;
   std::vector<uint8_t> Pixels;
   jpegcodec::TFrame Shape;
   try {

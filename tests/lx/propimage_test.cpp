@@ -180,6 +180,35 @@ TEST_F(PropImageTest, JpegPropertiesAreStoredWithoutAJpegAndGoToTheJpegWhenThere
   EXPECT_TRUE(Held->Grayscale());
 }
 
+TEST_F(PropImageTest, AJpegOptionTheImageRefusesIsStoredNowhere) {
+  // While the rows are written the image refuses a new scale: both keep the old one, and the
+  // picture's changes apply nothing the image did not take.
+  struct TAtFirstPass {
+    TlxJPEGProperties* P;
+    int Refused = 0;
+    void Hit(TObject*, TProgressStage Stage, uint8_t, bool, const TRect&, const std::string&) {
+      if (Stage != psRunning || Refused) return;
+      try {
+        P->SetScale(jsHalf);
+      } catch (const EJPEG&) {
+        ++Refused;
+      }
+    }
+  } Handler{Image->JPEGProperties()};
+  Image->OnProgress = MakeEvent<&TAtFirstPass::Hit>(&Handler);
+  Image->JPEGProperties()->SetProgressiveDisplay(true);
+  TObjectPtr<TJPEGImage> J(QuadrantJpeg(true));
+  Image->Picture()->SetGraphic(J.get());
+  auto* Held = dynamic_cast<TJPEGImage*>(Image->Picture()->Graphic());
+  ASSERT_NE(Held, nullptr);
+  Held->DIBNeeded();
+  EXPECT_EQ(Handler.Refused, 1);
+  Image->SetAlignment(iaTopLeft);  // the picture's change: the stored values go to the image
+  EXPECT_EQ(Held->Scale(), jsFullSize);
+  Image->Picture()->SetGraphic(nullptr);
+  EXPECT_EQ(Image->JPEGProperties()->Scale(), jsFullSize) << "the stored value";
+}
+
 TEST_F(PropImageTest, ProgressiveJpegIsShownPassByPassWhilePainting) {
   TProgressCount Count;
   Image->OnProgress = MakeEvent<&TProgressCount::Hit>(&Count);
