@@ -20,16 +20,16 @@ struct TPropImageRegistration {
 // The field is set before the image (whose change notification applies the stored values again),
 // and only once the image is known to take the value: a decoding option is refused while the
 // image writes its rows, and then nothing is stored.
-#define LX_JPEG_PROPERTY(Type, Name, Field, DecodingOption)          \
-  Type TlxJPEGProperties::Name() const {                              \
-    TJPEGImage* J = Jpeg();                                           \
-    return J ? J->Name() : Field;                                     \
-  }                                                                   \
-  void TlxJPEGProperties::Set##Name(Type Value) {                     \
-    TJPEGImage* J = Jpeg();                                           \
+#define LX_JPEG_PROPERTY(Type, Name, Field, DecodingOption)                     \
+  Type TlxJPEGProperties::Name() const {                                        \
+    TJPEGImage* J = Jpeg();                                                     \
+    return J ? J->Name() : Field;                                               \
+  }                                                                             \
+  void TlxJPEGProperties::Set##Name(Type Value) {                               \
+    TJPEGImage* J = Jpeg();                                                     \
     if (DecodingOption && J && J->Name() != Value) J->RefuseWhileWritingRows(); \
-    Field = Value;                                                    \
-    if (J) J->Set##Name(Value);                                       \
+    Field = Value;                                                              \
+    if (J) J->Set##Name(Value);                                                 \
   }
 
 LX_JPEG_PROPERTY(TJPEGQualityRange, CompressionQuality, FCompressionQuality, false)

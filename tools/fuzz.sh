@@ -29,7 +29,8 @@ run_one() {
   echo "[fuzz] $name for ${seconds}s"
   # Sanitizer reports abort the run; leaks count as failures too. Freed memory waits in ASan's
   # quarantine (to catch its use) and counts toward the memory limit: 64 MB of it, not 256, leaves
-  # the limit to what a target holds itself (a JPEG decoding within the target's 16 M pixels, up to some 250 MB).
+  # the limit to what a target holds itself (a JPEG decoding within the target's 16 M pixels, up
+  # to some 250 MB).
   ASAN_OPTIONS=abort_on_error=1:detect_leaks=1:quarantine_size_mb=64 UBSAN_OPTIONS=print_stacktrace=1 \
     "$out/$name" -max_total_time="$seconds" -timeout=5 -rss_limit_mb=512 -max_len=1048576 \
     -print_final_stats=0 -artifact_prefix="$out/crashes/$name-" \
