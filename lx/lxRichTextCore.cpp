@@ -261,10 +261,8 @@ private:
     size_t Cut = FTrimBlanks ? FLastText : End;
     TRestTags::TCut Kind = FTags.At(Cut);
     size_t Floor = Cut;
-    while (!FTags.IsClean(Floor, -1)) {
-      int Tag = FTags.At(Floor).Tag;
-      Floor = Tag >= 0 ? FTags.OpenOf(Tag) : Floor - 1;
-    }
+    for (TRestTags::TCut C = Kind; C.Tag >= 0 || !C.Clean; C = FTags.At(Floor))
+      Floor = C.Tag >= 0 ? FTags.OpenOf(C.Tag) : Floor - 1;
     FEnds.push_back({End, Cut, Kind.Tag, Kind.Clean, Floor});
   }
 
