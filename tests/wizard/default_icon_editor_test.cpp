@@ -161,21 +161,28 @@ TEST(DefaultIconEditor, EnterLoadsAndOkStoresTheFileNameWithTheItemsIconIndexOnc
   EXPECT_EQ(Designer.Count, 3);
 }
 
-TEST(DefaultIconEditor, LeavingTheFileNameBoxOrLoadingTheSameFileAgainKeepsTheChosenIcon) {
+// What the folder's editor stores when icon 2 of the library is chosen, Then is done, and OK is
+// clicked while the file-name box has the focus (so that the box is left first).
+std::string StoredAfterChoosingIcon2(const std::function<void(TNxShellFolderDefaultIcon&)>& Then) {
   TObjectPtr<TNxCustomShellFolder> Folder(TNxCustomShellFolder::Create(nullptr));
   TCountingDesigner Designer;
   TFakeUIServices Fake;
   TIdePropertyEditorPtr Editor = MakePropertyEditor("TNxCustomShellFolder", "DefaultIcon", &Designer, Folder.get());
-  Fake.OnModal<TNxShellFolderDefaultIcon>([](TNxShellFolderDefaultIcon& F) {
+  Fake.OnModal<TNxShellFolderDefaultIcon>([&](TNxShellFolderDefaultIcon& F) {
     Type(F.edtFileName, kIconLibrary);
     F.LoadIcons();
     SelectRow(F.lvFileIcons, 2);
-    F.LoadIcons();  // Enter again on the same name
+    Then(F);
     F.edtFileName->SetFocus();
-    ClickButton(F.btnOK);  // the box loses the focus to OK
+    ClickButton(F.btnOK);
   });
   EXPECT_TRUE(Editor->Edit());
-  EXPECT_EQ(Folder->DefaultIcon(), ExtractFileName(kIconLibrary) + ",2");
+  return Folder->DefaultIcon();
+}
+
+TEST(DefaultIconEditor, LeavingTheFileNameBoxOrLoadingTheSameFileAgainKeepsTheChosenIcon) {
+  EXPECT_EQ(StoredAfterChoosingIcon2([](TNxShellFolderDefaultIcon& F) { F.LoadIcons(); }),  // Enter again
+            ExtractFileName(kIconLibrary) + ",2");
 }
 
 TEST_F(DefaultIconDialog, LeavingTheBoxThatNamesTheListedFileAnotherWayKeepsTheChosenIcon) {
@@ -192,20 +199,9 @@ TEST_F(DefaultIconDialog, LeavingTheBoxThatNamesTheListedFileAnotherWayKeepsTheC
 }
 
 TEST(DefaultIconEditor, OkAfterTheBoxNamedNoFileStoresTheFileTheChosenIconIsIn) {
-  TObjectPtr<TNxCustomShellFolder> Folder(TNxCustomShellFolder::Create(nullptr));
-  TCountingDesigner Designer;
-  TFakeUIServices Fake;
-  TIdePropertyEditorPtr Editor = MakePropertyEditor("TNxCustomShellFolder", "DefaultIcon", &Designer, Folder.get());
-  Fake.OnModal<TNxShellFolderDefaultIcon>([](TNxShellFolderDefaultIcon& F) {
-    Type(F.edtFileName, kIconLibrary);
-    F.LoadIcons();
-    SelectRow(F.lvFileIcons, 2);
-    Type(F.edtFileName, kIconLibrary + ".missing");
-    F.edtFileName->SetFocus();
-    ClickButton(F.btnOK);  // leaving the box finds no such file: the list stays
-  });
-  EXPECT_TRUE(Editor->Edit());
-  EXPECT_EQ(Folder->DefaultIcon(), ExtractFileName(kIconLibrary) + ",2");
+  // Leaving the box finds no such file: the list stays.
+  auto NameNoFile = [](TNxShellFolderDefaultIcon& F) { Type(F.edtFileName, kIconLibrary + ".missing"); };
+  EXPECT_EQ(StoredAfterChoosingIcon2(NameNoFile), ExtractFileName(kIconLibrary) + ",2");
 }
 
 TEST(DefaultIconDialogModal, RunsModallyAndCloses) {
