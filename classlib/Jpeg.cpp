@@ -21,14 +21,19 @@ struct TJpegRegistration {
   }
 } const g_JpegRegistration;
 
+// Whatever the process cannot get while decoding, libjpeg's memory, the heap's, a bitmap or a
+// device context, is reported as libjpeg reports its own.
+const char kNoMemoryToDecode[] = "Not enough memory to decode JPEG image";
+const char kNoMemory[] = "Not enough memory for JPEG image";
+
 // Runs a codec call and reports its failure as the class library's error.
-template <class F> auto CodecCall(F&& Call) {
+template <class F> auto CodecCall(const char* NoMemory, F&& Call) {
   try {
     return Call();
   } catch (const jpegcodec::EJpegCodec& E) {
     throw EJPEG(E.what());
   } catch (const std::bad_alloc&) {
-    throw EJPEG("Not enough memory for JPEG image");
+    throw EJPEG(NoMemory);
   }
 }
 
@@ -75,6 +80,7 @@ TJPEGImage::~TJPEGImage() {
   }
   FreePalette();
   FreeAndNil(FBitmap);
+  FreeAndNil(FNoPicture);
 }
 
 void TJPEGImage::RefuseWhileWritingRows() const {
@@ -180,7 +186,8 @@ void TJPEGImage::LoadFromStream(TStream& Stream) {
   if (Left < 0 || Left > 0x7FFFFFFF) throw EJPEG("JPEG image too large");
   std::vector<uint8_t> Bytes(static_cast<size_t>(Left));
   if (!Bytes.empty()) Stream.ReadBuffer(Bytes.data(), static_cast<int32_t>(Bytes.size()));
-  jpegcodec::TJpegInfo Info = CodecCall([&] { return jpegcodec::ReadJpegInfo(Bytes.data(), Bytes.size()); });
+  jpegcodec::TJpegInfo Info =
+      CodecCall(kNoMemory, [&] { return jpegcodec::ReadJpegInfo(Bytes.data(), Bytes.size()); });
   FreeAndNil(FBitmap);
   FreePalette();
   FData = std::move(Bytes);
@@ -228,7 +235,7 @@ void TJPEGImage::Compress() {
   jpegcodec::TEncodeOptions Options;
   Options.Quality = FQuality;
   Options.Progressive = FProgressiveEncoding;
-  FData = CodecCall([&] { return jpegcodec::EncodeJpeg(Rows.First, Rows.Stride, W, H, Options); });
+  FData = CodecCall(kNoMemory, [&] { return jpegcodec::EncodeJpeg(Rows.First, Rows.Stride, W, H, Options); });
   FFileWidth = W;
   FFileHeight = H;
   // From now on the bitmap is a decoding of the bytes, made again when the options change.
@@ -236,9 +243,25 @@ void TJPEGImage::Compress() {
 }
 
 void TJPEGImage::DIBNeeded() {
-  if (FBitmap || FData.empty() || FRun) return;
+  // A handler at the end of the first decoding may have changed an option or dropped the picture;
+  // one that does so at every decoding must not hold the request forever.
+  for (int Decodings = 0; Decodings < 2 && NeedsDecoding() && !FRun; ++Decodings) {
+    try {
+      Decode();
+    } catch (const std::bad_alloc&) {
+      throw EJPEG(kNoMemoryToDecode);
+    }
+  }
+}
+
+void TJPEGImage::Decode() {
   TDecodeRun Run(FRun);
-  TRect R = Rect(0, 0, Width(), Height());
+  // The picture's size with the present options (a picture kept from before may have another).
+  auto PictureRect = [this] {
+    int Denom = ScaleDenom();
+    return Rect(0, 0, jpegcodec::ScaledSize(FFileWidth, Denom), jpegcodec::ScaledSize(FFileHeight, Denom));
+  };
+  TRect R = PictureRect();
   auto Report = [&](TProgressStage Stage, int Percent, bool RedrawNow) {
     Progress(this, Stage, static_cast<uint8_t>(Percent), RedrawNow, R, "");
     Run.StopIfImageFreed();
@@ -246,7 +269,7 @@ void TJPEGImage::DIBNeeded() {
   Report(psStarting, 0, false);
   // The handler may have changed the options or the bytes, or given the image a bitmap to hold.
   if (FData.empty()) return;
-  R = Rect(0, 0, Width(), Height());
+  R = PictureRect();
   jpegcodec::TDecodeOptions Options;
   Options.ScaleDenom = ScaleDenom();
   Options.Grayscale = FGrayscale;
@@ -260,11 +283,15 @@ void TJPEGImage::DIBNeeded() {
   jpegcodec::TFrame Shape;
   jpegcodec::TRowTarget Rows;
   auto Prepare = [&](const jpegcodec::TFrame& Frame) {
+    HDC ImageDC = nullptr;
     try {
       Image->SetPixelFormat(Frame.Indexed ? pf8bit : pf24bit);
       Image->SetSize(Frame.Width, Frame.Height);
+      if (Frame.Indexed) ImageDC = Image->Canvas()->Handle();
     } catch (const EOutOfResources&) {
-      throw EJPEG("Not enough memory to decode JPEG image");  // the bitmap of a large picture
+      throw EJPEG(kNoMemoryToDecode);  // the bitmap of a large picture
+    } catch (const EInvalidOperation&) {
+      throw EJPEG(kNoMemoryToDecode);  // a canvas without a device context
     }
     if (Frame.Indexed) {
       RGBQUAD Colors[256]{};
@@ -278,7 +305,7 @@ void TJPEGImage::DIBNeeded() {
         Colors[I] = RGBQUAD{C[2], C[1], C[0], 0};
         Pal->palPalEntry[I] = PALETTEENTRY{C[0], C[1], C[2], 0};
       }
-      SetDIBColorTable(Image->Canvas()->Handle(), 0, Count, Colors);
+      SetDIBColorTable(ImageDC, 0, Count, Colors);
       if (Count) NewPalette = CreatePalette(Pal);
     }
     // While passes are shown, a handler drawing the image sees this bitmap.
@@ -286,6 +313,7 @@ void TJPEGImage::DIBNeeded() {
     FBitmap = Image.release();
     FreePalette();
     FPalette = NewPalette;
+    FDecodedWith = DecodingOptions();
     Shape = Frame;
     Rows = RowsOf(FBitmap);
     return Rows;
@@ -302,7 +330,8 @@ void TJPEGImage::DIBNeeded() {
   };
   Run.WritingRows = true;
   try {
-    CodecCall([&] { jpegcodec::DecodeJpeg(FData.data(), FData.size(), Options, Prepare, OnPass); });
+    CodecCall(kNoMemoryToDecode,
+              [&] { jpegcodec::DecodeJpeg(FData.data(), FData.size(), Options, Prepare, OnPass); });
   } catch (...) {
     Run.WritingRows = false;
     // Nothing half-decoded stays behind (and nothing of an image that is gone is touched).
@@ -323,18 +352,20 @@ void TJPEGImage::DIBNeeded() {
 }
 
 TBitmap* TJPEGImage::Bitmap() {
-  // A handler at the end of a decoding may change an option, which drops the picture just made.
-  do {
-    DIBNeeded();
-  } while (!FBitmap && !FData.empty() && !FRun);
-  if (!FBitmap) {
+  DIBNeeded();
+  if (FBitmap) return FBitmap;
+  if (FData.empty()) {
     FBitmap = TBitmap::Create();  // an empty image: an empty bitmap
+    return FBitmap;
   }
-  return FBitmap;
+  // Kept apart, so that the next request decodes the picture the bytes give.
+  if (!FNoPicture) FNoPicture = TBitmap::Create();
+  FNoPicture->SetSize(0, 0);
+  return FNoPicture;
 }
 
 void TJPEGImage::Draw(TCanvas* ACanvas, const TRect& Rect) {
-  if (!FRun) DIBNeeded();
+  DIBNeeded();
   if (FBitmap && !FBitmap->Empty()) ACanvas->StretchDraw(Rect, FBitmap);
 }
 
@@ -342,7 +373,8 @@ template <class T> void TJPEGImage::SetDecodingOption(T& Option, T Value) {
   if (Option == Value) return;
   RefuseWhileWritingRows();
   Option = Value;
-  FreeBitmap();
+  // A handler of a decoding keeps the picture just made: the decoding's caller decodes again.
+  if (!FRun) FreeBitmap();
   Changed(this);
 }
 

@@ -15,16 +15,20 @@
 // While the decoder writes the picture's rows (the passes shown included), the image refuses with
 // EJPEG whatever would replace the bytes or the bitmap being filled: loading, Assign, FreeBitmap
 // and a new value of a decoding option. Before the first row and once the picture is complete
-// (psStarting, psEnding, OnChange) it takes them all; the options are read after psStarting, and
-// Bitmap() decodes again when a handler at the end has dropped the picture. A handler that changes
-// the bitmap being filled through Bitmap() (its size or pixel format) ends the decoding with
-// EJPEG. A handler may free the image: the decoding then stops, frees what it used and raises
-// EAbort (the silent exception), as no caller may go on with the image.
+// (psStarting, psEnding, OnChange) it takes them all; the options are read after psStarting. A
+// handler's new option keeps the picture just made (Bitmap() and Draw() in the handler get it);
+// the request that decoded (Bitmap, Draw, DIBNeeded, Palette) then decodes again, at most once
+// more: a handler that changes an option at every decoding leaves the last complete picture, and
+// the next request decodes again. A handler that changes the bitmap being filled through Bitmap()
+// (its size or pixel format) ends the decoding with EJPEG. A handler may free the image: the
+// decoding then stops, frees what it used and raises EAbort (the silent exception), as no caller
+// may go on with the image.
 //
 // Any fault of the data raises EJPEG (an EInvalidGraphic) with libjpeg's message, and so does a
 // file beyond the decoder's bounds on pixels and scans (the message names the bound), and so does
-// memory the process cannot get (libjpeg's or the bitmap's: "Not enough memory to decode JPEG
-// image"); the image then keeps the bytes it had before loading and no decoded bitmap.
+// memory the process cannot get while decoding (libjpeg's, the heap's, the bitmap's or its
+// device context's: "Not enough memory to decode JPEG image"); the image then keeps the bytes it
+// had before loading and no decoded bitmap.
 //
 // Linking this unit brings libjpeg in (the CMake target classlib_jpeg). The unit registers the
 // class for the extensions jpg and jpeg and for form resources when it is linked.
@@ -74,11 +78,14 @@ public:
 
   // Compresses the held bitmap into JPEG bytes now (nothing when there is no bitmap).
   void Compress();
-  // Decodes now, when there is no decoded bitmap yet.
+  // Decodes now, when the image holds no picture decoded with the present options (at most twice,
+  // see above). Nothing from a handler of the image's own decoding.
   void DIBNeeded();
   // Drops the decoded bitmap (the bytes stay).
   void FreeBitmap();
-  // The decoded picture (decoded now when needed); owned by the image.
+  // The decoded picture (decoded now when needed); owned by the image. From a handler of the
+  // image's own decoding: the picture being made or just made. Without a picture the bytes could
+  // give (a handler dropped it), an empty bitmap that never stands in for the picture.
   TBitmap* Bitmap();
 
   TJPEGQualityRange CompressionQuality() const noexcept { return FQuality; }
@@ -110,6 +117,24 @@ protected:
 
 private:
   struct TDecodeRun;
+  // What the decoded picture depends on.
+  struct TDecodingOptions {
+    TJPEGScale Scale;
+    bool Grayscale;
+    TJPEGPerformance Performance;
+    TJPEGPixelFormat PixelFormat;
+    bool Smoothing;
+    friend bool operator==(const TDecodingOptions&, const TDecodingOptions&) = default;
+  };
+  TDecodingOptions DecodingOptions() const noexcept {
+    return {FScale, FGrayscale, FPerformance, FPixelFormat, FSmoothing};
+  }
+  // There are bytes, and no picture decoded from them with the present options.
+  bool NeedsDecoding() const noexcept {
+    return !FData.empty() && (!FBitmap || FDecodedWith != DecodingOptions());
+  }
+  // One decoding.
+  void Decode();
   // Sets a decoding option: the decoded bitmap is made again when next needed.
   template <class T> void SetDecodingOption(T& Option, T Value);
   void ReadHeaderSize();
@@ -118,6 +143,8 @@ private:
 
   std::vector<uint8_t> FData;  // the JPEG file
   TBitmap* FBitmap = nullptr;  // decoded, or the source of the next compression (FData empty)
+  TDecodingOptions FDecodedWith{};  // of FBitmap, when decoded
+  TBitmap* FNoPicture = nullptr;    // what Bitmap() gives while the bytes' picture is missing
   HPALETTE FPalette = nullptr;
   int FFileWidth = 0;          // from the header
   int FFileHeight = 0;

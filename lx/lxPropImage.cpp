@@ -204,6 +204,11 @@ void TlxProportionalImage::Paint() {
   } else {
     Canvas()->StretchDraw(R, G);
   }
+  // A progress handler may have given the picture another size while it was decoded for this
+  // paint: what was drawn is then in the wrong place, so the control is painted once more. The
+  // next paint starts from the size the picture now has, so this ends.
+  TRect Now = DestRect();
+  if (!EqualRect(&Now, &R)) Invalidate();
 }
 
 void TlxProportionalImage::Loaded() {

@@ -1,12 +1,15 @@
 // TJPEGImage over libjpeg: round trips (baseline and progressive), scaled, greyscale and 8-bit
 // decoding, passes shown one by one, broken files and files beyond the decoder's bounds raising
 // EJPEG, a large progressive photo within them decoding, progress handlers that meddle with the
-// image, pictures by extension and the form-resource "Data" property. No files: every JPEG is
-// made by the test (the large one with libjpeg itself, for its sampling).
+// image, memory and GDI handles that run out while decoding, pictures by extension and the
+// form-resource "Data" property. No files: every JPEG is made by the test (the large one with
+// libjpeg itself, for its sampling).
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
+#include <new>
 #include <functional>
 #include <string>
 #include <utility>
@@ -21,6 +24,19 @@ extern "C" {
 #include "tests/classlib/graphics_test_support.h"
 
 using namespace gfxtest;
+
+namespace {
+// When above 0: the allocation that brings it to 0 fails, once.
+std::atomic<long> g_AllocationsUntilFailure{0};
+}  // namespace
+
+// The program's allocations, so that a test can make one fail. From malloc, as the library's own
+// operator new takes them, so its operator delete frees them.
+void* operator new(std::size_t Size) {
+  if (g_AllocationsUntilFailure > 0 && --g_AllocationsUntilFailure == 0) throw std::bad_alloc();
+  if (void* P = std::malloc(Size ? Size : 1)) return P;
+  throw std::bad_alloc();
+}
 
 namespace {
 
@@ -128,6 +144,39 @@ struct TAtFirstPass {
     if (Stage == psRunning && Action) std::exchange(Action, nullptr)();
   }
 };
+
+// Every GDI handle the process may have but Spare, taken as device contexts while it lives.
+class TGdiHandlesTaken {
+public:
+  explicit TGdiHandlesTaken(int Spare) {
+    while (FTaken.size() < (1u << 20))
+      if (HDC DC = CreateCompatibleDC(nullptr)) FTaken.push_back(DC);
+      else break;
+    for (; Spare > 0 && !FTaken.empty(); --Spare) {
+      DeleteDC(FTaken.back());
+      FTaken.pop_back();
+    }
+  }
+  ~TGdiHandlesTaken() {
+    for (HDC DC : FTaken) DeleteDC(DC);
+  }
+  TGdiHandlesTaken(const TGdiHandlesTaken&) = delete;
+  TGdiHandlesTaken& operator=(const TGdiHandlesTaken&) = delete;
+
+private:
+  std::vector<HDC> FTaken;
+};
+
+// What a request for the picture ended in: the picture's width, or the exception's class and message.
+std::string Outcome(const std::function<TBitmap*()>& Request) {
+  try {
+    return "width " + std::to_string(Request()->Width());
+  } catch (const Exception& E) {
+    return std::string(E.ClassName()) + " " + E.Message();
+  } catch (const std::bad_alloc&) {
+    return "std::bad_alloc";
+  }
+}
 
 // Runs Action once, at the given progress stage or at the next change.
 struct TOnce {
@@ -459,25 +508,110 @@ TEST(Jpeg, AProgressHandlerCannotFreeWhatTheDecodingUses) {
 TEST(Jpeg, OnceThePictureIsCompleteItsHandlersMayChangeTheOptions) {
   TObjectPtr<TBitmap> Source(Quadrants());
   std::vector<uint8_t> Bytes = JpegBytes(Source.get(), 90, true);
-  // At psEnding, and from OnChange (an 8-bit picture reports its new palette): the picture is
-  // made again for the new value.
+  // At psEnding, and from OnChange (an 8-bit picture reports its new palette): Bitmap() in the
+  // handler gives the picture just made, and the picture is made again for the new value.
   TObjectPtr<TJPEGImage> Ending(LoadJpeg(Bytes));
-  TOnce AtEnd{[&] { Ending->SetScale(jsHalf); }};
+  int InHandler = 0;
+  TOnce AtEnd{[&] {
+    Ending->SetScale(jsHalf);
+    InHandler = Ending->Bitmap()->Width();
+  }};
   Ending->OnProgress = MakeEvent<&TOnce::Progress>(&AtEnd);
   EXPECT_NO_THROW(Ending->DIBNeeded());
+  EXPECT_EQ(InHandler, 64);
   EXPECT_EQ(Ending->Scale(), jsHalf);
+  EXPECT_EQ(Ending->Width(), 32);
+  EXPECT_EQ(Ending->Height(), 24);
   EXPECT_EQ(Ending->Bitmap()->Width(), 32);
 
   TObjectPtr<TJPEGImage> Changed(LoadJpeg(Bytes));
   Changed->SetPixelFormat(jf8Bit);
-  TOnce OnChange{[&] { Changed->SetGrayscale(true); }};
+  TOnce OnChange{[&] {
+    Changed->SetGrayscale(true);
+    InHandler = Changed->Bitmap()->Width();
+  }};
   Changed->OnChange = MakeEvent<&TOnce::Change>(&OnChange);
   TBitmap* B = nullptr;
   EXPECT_NO_THROW(B = Changed->Bitmap());
+  EXPECT_EQ(InHandler, 64);
   EXPECT_TRUE(Changed->Grayscale());
   ASSERT_NE(B, nullptr);
   EXPECT_EQ(B->Width(), 64);
+  EXPECT_EQ(Changed->Width(), 64);
   TMean M = MeanOf(B, Rect(4, 4, 28, 20));
   EXPECT_EQ(M.R, M.G) << "decoded grey";
   EXPECT_EQ(M.G, M.B);
+}
+
+TEST(Jpeg, AHandlerChangingAnOptionAtEveryDecodingHoldsNoRequest) {
+  TObjectPtr<TBitmap> Source(Quadrants());
+  TObjectPtr<TJPEGImage> J(LoadJpeg(JpegBytes(Source.get(), 90, false)));
+  struct TToggle {
+    TJPEGImage* Image;
+    int Decodings = 0;
+    void Hit(TObject*, TProgressStage Stage, uint8_t, bool, const TRect&, const std::string&) {
+      if (Stage == psEnding && ++Decodings <= 20) Image->SetSmoothing(!Image->Smoothing());  // gives up in the end
+    }
+  } Toggle{J.get()};
+  J->OnProgress = MakeEvent<&TToggle::Hit>(&Toggle);
+  // The request ends with the last complete picture; the next one decodes again.
+  EXPECT_EQ(J->Bitmap()->Width(), 64);
+  EXPECT_EQ(Toggle.Decodings, 2);
+  ExpectNear(MeanOf(J->Bitmap(), Rect(4, 28, 28, 44)), 0, 0, 255);
+  EXPECT_EQ(Toggle.Decodings, 4);
+}
+
+TEST(Jpeg, DrawingAfterAHandlerDroppedOrRescaledThePictureDrawsIt) {
+  TObjectPtr<TBitmap> Source(Quadrants());
+  std::vector<uint8_t> Bytes = JpegBytes(Source.get(), 90, false);
+  for (bool Drop : {true, false}) {
+    SCOPED_TRACE(Drop ? "FreeBitmap" : "SetScale");
+    TObjectPtr<TJPEGImage> J(LoadJpeg(Bytes));
+    TOnce AtEnd{[&] { Drop ? J->FreeBitmap() : J->SetScale(jsHalf); }};
+    J->OnProgress = MakeEvent<&TOnce::Progress>(&AtEnd);
+    TObjectPtr<TBitmap> Screen(NewBitmap(64, 48));
+    Screen->Canvas()->StretchDraw(Rect(0, 0, 64, 48), J.get());
+    ExpectNear(MeanOf(Screen.get(), Rect(4, 28, 28, 44)), 0, 0, 255);
+    EXPECT_EQ(J->Width(), Drop ? 64 : 32);
+  }
+}
+
+TEST(Jpeg, EveryAllocationThatFailsWhileDecodingSaysNotEnoughMemory) {
+  TObjectPtr<TBitmap> Source(Quadrants());
+  std::vector<uint8_t> Bytes = JpegBytes(Source.get(), 90, false);
+  // The first, second, ... allocation of an 8-bit decoding fails, until one decodes untouched.
+  for (long Failing = 1;; ++Failing) {
+    TObjectPtr<TJPEGImage> J(LoadJpeg(Bytes));
+    J->SetPixelFormat(jf8Bit);
+    g_AllocationsUntilFailure = Failing;
+    std::string Result = Outcome([&] { return J->Bitmap(); });
+    bool Failed = g_AllocationsUntilFailure == 0;
+    g_AllocationsUntilFailure = 0;
+    if (!Failed) {
+      EXPECT_EQ(Result, "width 64");
+      break;
+    }
+    if (Result != "width 64") {
+      EXPECT_EQ(Result, "EJPEG Not enough memory to decode JPEG image") << "allocation " << Failing;
+    }
+    EXPECT_EQ(Outcome([&] { return J->Bitmap(); }), "width 64") << "nothing half-decoded stayed";
+  }
+}
+
+TEST(Jpeg, AnEightBitPictureWithoutGdiHandlesSaysNotEnoughMemory) {
+  TObjectPtr<TBitmap> Source(Quadrants());
+  TObjectPtr<TJPEGImage> J(LoadJpeg(JpegBytes(Source.get(), 90, false)));
+  J->SetPixelFormat(jf8Bit);
+  // None left: the bitmap fails; one left: the bitmap takes it and its canvas gets no device context.
+  for (int Spare : {0, 1}) {
+    SCOPED_TRACE(Spare);
+    std::string Result;
+    {
+      TGdiHandlesTaken Taken(Spare);
+      Result = Outcome([&] { return J->Bitmap(); });
+    }
+    EXPECT_EQ(Result, "EJPEG Not enough memory to decode JPEG image");
+    EXPECT_EQ(Outcome([&] { return J->Bitmap(); }), "width 64");
+    J->FreeBitmap();
+  }
 }

@@ -1,10 +1,12 @@
 // The proportional image: the destination rectangle (the worked examples, every alignment,
 // pictures larger than the control, empty sizes), real drawing of a two-colour bitmap and of an
 // icon with transparent pixels, AutoSize, the JPEG options with and without a JPEG picture, a
-// progressive JPEG shown pass by pass, the palette request of an 8-bit JPEG, and a JPEG that
-// fails half-way leaving nothing behind.
+// progressive JPEG shown pass by pass, the palette request of an 8-bit JPEG, a scale set from
+// OnProgress (through the component or on the JPEG itself), and a JPEG that fails half-way
+// leaving nothing behind.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 #include "lx/lxPropImage.h"
@@ -61,8 +63,26 @@ protected:
     return Pixels.Pixel(Image->Left() + X, Image->Top() + Y);
   }
 
+  // The pixel at (X, Y) of the image as the screen shows it.
+  COLORREF OnScreen(int X, int Y) {
+    HDC DC = GetDC(Form->Handle());
+    COLORREF C = GetPixel(DC, Image->Left() + X, Image->Top() + Y);
+    ReleaseDC(Form->Handle(), DC);
+    return C;
+  }
+
   TForm* Form = nullptr;
   TlxProportionalImage* Image = nullptr;
+};
+
+// Runs Action at each psEnding, up to Limit times (so that a request that loops ends).
+struct TAtEnding {
+  std::function<void()> Action;
+  int Limit = 1;
+  int Endings = 0;
+  void Hit(TObject*, TProgressStage Stage, uint8_t, bool, const TRect&, const std::string&) {
+    if (Stage == psEnding && ++Endings <= Limit) Action();
+  }
 };
 
 struct TProgressCount {
@@ -221,9 +241,7 @@ TEST_F(PropImageTest, ProgressiveJpegIsShownPassByPassWhilePainting) {
   PumpFor(50);
   EXPECT_GT(Count.Redraws, 1);
   EXPECT_FALSE(Image->Drawing());
-  HDC DC = GetDC(Form->Handle());
-  COLORREF Left = GetPixel(DC, Image->Left() + 30, Image->Top() + 50);
-  ReleaseDC(Form->Handle(), DC);
+  COLORREF Left = OnScreen(30, 50);
   EXPECT_GT(GetRValue(Left), 200);
   EXPECT_LT(GetBValue(Left), 60);
 }
@@ -246,6 +264,44 @@ TEST_F(PropImageTest, AnEightBitJpegAsksTheActiveFormToRealiseItsPalette) {
   EXPECT_NE(Image->Palette(), nullptr);
   EXPECT_TRUE(PeekMessageA(&Msg, Form->Handle(), WM_QUERYNEWPALETTE, WM_QUERYNEWPALETTE, PM_REMOVE));
   EXPECT_FALSE(Image->Picture()->Graphic()->PaletteModified());
+}
+
+TEST_F(PropImageTest, AScaleSetThroughTheComponentFromOnProgressIsShownByItself) {
+  TAtEnding Handler{[&] { Image->JPEGProperties()->SetScale(jsHalf); }};
+  Image->OnProgress = MakeEvent<&TAtEnding::Hit>(&Handler);
+  TObjectPtr<TJPEGImage> J(QuadrantJpeg(false));
+  Image->Picture()->SetGraphic(J.get());
+  Form->Show();
+  UpdateWindow(Form->Handle());
+  PumpFor(50);
+  // The decoded colours are near the source's (JPEG is lossy).
+  COLORREF Left = OnScreen(40, 50), Right = OnScreen(60, 50);
+  EXPECT_TRUE(GetRValue(Left) > 200 && GetBValue(Left) < 60) << "32 x 24 at (34, 38)";
+  EXPECT_TRUE(GetBValue(Right) > 200 && GetRValue(Right) < 60);
+  EXPECT_EQ(OnScreen(30, 50), kWhite);
+  EXPECT_EQ(OnScreen(40, 34), kWhite);
+
+  // A handler that changes the scale at every decoding: each paint decodes at most twice, and the
+  // paints end.
+  TlxJPEGProperties* P = Image->JPEGProperties();
+  TAtEnding Toggle{[&] { P->SetScale(P->Scale() == jsHalf ? jsFullSize : jsHalf); }, 1000};
+  Image->OnProgress = MakeEvent<&TAtEnding::Hit>(&Toggle);
+  P->SetSmoothing(false);  // decoded again at the next paint
+  PumpFor(100);
+  EXPECT_LE(Toggle.Endings, 4);
+  EXPECT_FALSE(GetUpdateRect(Form->Handle(), nullptr, FALSE));
+}
+
+TEST_F(PropImageTest, AScaleSetOnTheJpegFromOnProgressIsOverriddenWithoutALoop) {
+  TObjectPtr<TJPEGImage> J(QuadrantJpeg(false));
+  Image->Picture()->SetGraphic(J.get());
+  auto* Held = dynamic_cast<TJPEGImage*>(Image->Picture()->Graphic());
+  ASSERT_NE(Held, nullptr);
+  TAtEnding Handler{[&] { Held->SetScale(jsHalf); }, 20};
+  Image->OnProgress = MakeEvent<&TAtEnding::Hit>(&Handler);
+  EXPECT_EQ(Held->Bitmap()->Width(), 64);
+  EXPECT_EQ(Handler.Endings, 1);
+  EXPECT_EQ(Held->Scale(), jsFullSize) << "the component's value";
 }
 
 TEST_F(PropImageTest, AJpegFailingHalfWayLeavesNoBitmapAndEmptySizesDrawNothing) {
