@@ -19,8 +19,9 @@
 // An exception a plug-in reports is printed as "error <message>" and makes the exit code 1, as does
 // a plug-in that cannot be loaded or has no InitExperts, and an expert that cannot be found or run
 // (each said in words). A core package that is there but cannot be loaded is no missing one: --run
-// says why, as for a plug-in. A wrong command line (--run "" among them) gives 2: what was wrong and
-// the usage on stderr; so does a --project that names no existing file.
+// of an expert not found says why, as for a plug-in; --list lists what it can, says why on stderr and
+// gives 1. A wrong command line (--run "" among them) gives 2: what was wrong and the usage on
+// stderr; so does a --project that names no existing file.
 #include <windows.h>
 
 #include <cstdio>
@@ -139,11 +140,12 @@ struct TCorePackage {
   TExpertServices* Services = nullptr;
 };
 
-// The core packages in the host's folder that load; Failures gets "<name> beside <host>: <why>" for
-// each one there that does not.
+// The core packages in the host's folder that load; Problem names each one there that does not and
+// says why ("" when there is none).
 std::vector<TCorePackage> LoadCorePackages(const std::string& Folder, const std::string& HostName,
-                                           std::vector<std::string>& Failures) {
+                                           std::string& Problem) {
   std::vector<TCorePackage> Packages;
+  std::vector<std::string> Failures;
   for (const char* Name : {"CoreIde70.bpl", "CoreIde60.bpl"}) {
     const std::string Path = Folder + Name;
     if (!FileExists(Path)) continue;
@@ -162,6 +164,9 @@ std::vector<TCorePackage> LoadCorePackages(const std::string& Folder, const std:
     else
       Failures.push_back(Where + "it has no expert services: it is no core package of this IDE");
   }
+  std::string Why;
+  for (const std::string& Failure : Failures) Why += (Why.empty() ? "" : "; ") + Failure;
+  Problem = Why.empty() ? Why : "the IDE's core package cannot be loaded (" + Why + ")";
   return Packages;
 }
 
@@ -212,12 +217,10 @@ TIExpert* FindExpert(const std::vector<TCorePackage>& Packages, const std::strin
 
 // Runs the expert the command line names; false when it cannot be found or reported an error.
 bool RunExpert(const std::string& Name, const std::vector<TCorePackage>& Packages,
-               const std::vector<std::string>& CoreFailures, const TStandInIde& Ide, const std::string& HostName) {
+               const std::string& CoreProblem, const TStandInIde& Ide, const std::string& HostName) {
   TIExpert* Expert = FindExpert(Packages, Name);
-  if (!Expert && Packages.empty() && !CoreFailures.empty()) {
-    std::string Why;
-    for (const std::string& Failure : CoreFailures) Why += (Why.empty() ? "" : "; ") + Failure;
-    std::printf("error\tthe IDE's core package cannot be loaded (%s), so no expert can run\n", Why.c_str());
+  if (!Expert && Packages.empty() && !CoreProblem.empty()) {
+    std::printf("error\t%s, so no expert can run\n", CoreProblem.c_str());
     return false;
   }
   if (!Expert && Packages.empty()) {
@@ -226,8 +229,9 @@ bool RunExpert(const std::string& Name, const std::vector<TCorePackage>& Package
                 HostName.c_str());
     return false;
   }
-  if (!Expert) {
-    std::printf("error\tno expert named \"%s\"\n", Name.c_str());
+  if (!Expert) {  // the core package that cannot be loaded may be the one the expert went to
+    std::printf("error\tno expert named \"%s\"%s\n", Name.c_str(),
+                CoreProblem.empty() ? "" : (": " + CoreProblem).c_str());
     return false;
   }
   Expert->Execute();
@@ -238,7 +242,7 @@ bool RunExpert(const std::string& Name, const std::vector<TCorePackage>& Package
 // Loads the plug-in, has it register (InitExperts), lists or runs, and unloads it; false when
 // anything failed (said on stdout).
 bool RunPlugin(const TOptions& Options, const TStandInIde& Ide, const std::vector<TCorePackage>& Packages,
-               const std::vector<std::string>& CoreFailures, const std::string& HostName) {
+               const std::string& CoreProblem, const std::string& HostName) {
   const std::string Path = FullPath(Options.Plugin);
   HMODULE Plugin = LoadLibraryA(Path.c_str());
   if (!Plugin) {
@@ -260,7 +264,7 @@ bool RunPlugin(const TOptions& Options, const TStandInIde& Ide, const std::vecto
     ListExperts(Packages);
     ListRegistrations();
   } else {
-    Failed = !RunExpert(Options.Run, Packages, CoreFailures, Ide, HostName) || Failed;
+    Failed = !RunExpert(Options.Run, Packages, CoreProblem, Ide, HostName) || Failed;
   }
   IdeUnloadLibrary(Plugin);
   Failed = ReportException() || Failed;
@@ -275,9 +279,12 @@ int RunHost(const TOptions& Options, const std::string& Program) {
   IdeSetToolServices(&Ide);
   IdeSetBorlandIDEServices(Ide.Services());
   const std::string HostName = ExtractFileName(Program);
-  std::vector<std::string> CoreFailures;
-  const std::vector<TCorePackage> Packages = LoadCorePackages(ExtractFilePath(Program), HostName, CoreFailures);
-  const bool Succeeded = RunPlugin(Options, Ide, Packages, CoreFailures, HostName);
+  std::string CoreProblem;
+  const std::vector<TCorePackage> Packages = LoadCorePackages(ExtractFilePath(Program), HostName, CoreProblem);
+  // The list stays what it can be; the broken install is said beside it and fails the run.
+  if (Options.List && !CoreProblem.empty()) std::fprintf(stderr, "error\t%s\n", CoreProblem.c_str());
+  const bool Succeeded =
+      RunPlugin(Options, Ide, Packages, CoreProblem, HostName) && (!Options.List || CoreProblem.empty());
   IdeSetBorlandIDEServices(nullptr);
   IdeSetToolServices(nullptr);
   return Succeeded ? 0 : 1;

@@ -1,6 +1,6 @@
 // ide-host.exe with the three plug-in builds, each run a process of its own: the expert list, an IDE
-// without the core package or with ones it cannot load, the four wizards in the Pascal IDE and in
-// the C++ IDE (the host copied as bcb.exe), and the command line's failures.
+// without the core package or with ones it cannot load (all or one of them), the four wizards in the
+// Pascal IDE and in the C++ IDE (the host copied as bcb.exe), and the command line's failures.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -237,6 +237,38 @@ TEST(IdeHost, RunWithCorePackagesThatCannotBeLoadedSaysWhy) {
                            "a 32-bit (i686) library and this ide-host.exe is the 64-bit (x86_64) build: install the "
                            "core package's 64-bit (x86_64) build; CoreIde60.bpl beside ide-host.exe: it has no expert "
                            "services: it is no core package of this IDE), so no expert can run"});
+}
+
+// CoreIde70.bpl, which the version-7 plug-in binds, is the other build's; CoreIde60.bpl is sound.
+class THostWithoutItsCorePackage : public THostFolder {
+public:
+  THostWithoutItsCorePackage() : THostFolder("ide-host.exe", false) {
+    Add(OTHER_ARCH_LIBRARY, "CoreIde70.bpl");
+    Add(CORE_IDE60_BPL, "CoreIde60.bpl");
+  }
+  static constexpr const char* kWhy =
+      "the IDE's core package cannot be loaded (CoreIde70.bpl beside ide-host.exe: it is a 32-bit (i686) library "
+      "and this ide-host.exe is the 64-bit (x86_64) build: install the core package's 64-bit (x86_64) build)";
+};
+
+TEST(IdeHost, RunOfAnExpertWhoseCorePackageCannotBeLoadedWhileTheOtherLoadsSaysWhy) {
+  THostWithoutItsCorePackage Host;
+  TempTree Project;
+  const TProgramRun Run = Host.Run(Plugin(PLUGIN_D7) + " --project \"" + Project.File("P.dpr") +
+                                   "\" --run \"ShellExtension Module\"");
+  EXPECT_EQ(Run.ExitCode, 1u);
+  EXPECT_EQ(Run.Lines, std::vector<std::string>{"error\tno expert named \"ShellExtension Module\": " +
+                                                std::string(THostWithoutItsCorePackage::kWhy)});
+}
+
+TEST(IdeHost, ListWithACorePackageThatCannotBeLoadedListsTheRestAndFails) {
+  THostWithoutItsCorePackage Host;
+  const TProgramRun Run = Host.Run(Plugin(PLUGIN_D7) + " --list");
+  EXPECT_EQ(Run.ExitCode, 1u);
+  std::vector<std::string> Expected{"error\t" + std::string(THostWithoutItsCorePackage::kWhy)};  // on stderr
+  for (const std::string& Line : kExpertLines)
+    if (Line.rfind("expert\t", 0) != 0) Expected.push_back(Line);
+  EXPECT_EQ(Run.Lines, Expected);
 }
 
 }  // namespace
