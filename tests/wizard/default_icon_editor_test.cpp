@@ -2,7 +2,7 @@
 // without icons and of a text file; the file name without its folder and the icon's index from the
 // item; Enter in the file-name box loads; a load asked for while one runs starts it over, closing
 // the dialog ends it; browsing leaves the current directory as it was; OK stores the file the list
-// shows, whatever the box names by then.
+// shows, whatever the box names by then, and a typed overlay file name trimmed.
 #include <gtest/gtest.h>
 
 #include "classlib/Graphics.h"
@@ -202,6 +202,19 @@ TEST(DefaultIconEditor, OkAfterTheBoxNamedNoFileStoresTheFileTheChosenIconIsIn) 
   // Leaving the box finds no such file: the list stays.
   auto NameNoFile = [](TNxShellFolderDefaultIcon& F) { Type(F.edtFileName, kIconLibrary + ".missing"); };
   EXPECT_EQ(StoredAfterChoosingIcon2(NameNoFile), ExtractFileName(kIconLibrary) + ",2");
+}
+
+TEST(DefaultIconEditor, OkStoresATypedOverlayIconFileTrimmed) {
+  TObjectPtr<TNxOverlayIcon> Overlay(TNxOverlayIcon::Create(nullptr));
+  TCountingDesigner Designer;
+  TFakeUIServices Fake;
+  TIdePropertyEditorPtr Editor = MakePropertyEditor("TNxOverlayIcon", "IconFile", &Designer, Overlay.get());
+  Fake.OnModal<TNxShellFolderDefaultIcon>([](TNxShellFolderDefaultIcon& F) {
+    Type(F.edtFileName, kIconLibrary + "  ");
+    ClickButton(F.btnOK);
+  });
+  EXPECT_TRUE(Editor->Edit());
+  EXPECT_EQ(Overlay->IconFile(), ExtractFileName(kIconLibrary));
 }
 
 TEST(DefaultIconDialogModal, RunsModallyAndCloses) {
