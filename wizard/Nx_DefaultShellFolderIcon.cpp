@@ -215,9 +215,9 @@ void TNxShellFolderDefaultIconProperty::Edit() {
   if (Dialog->ShowModal() != mrOk) return;
   const int Index = Dialog->SelectedIconIndex();
   // The icon chosen is in the file listed, whatever the box names by now; a name typed without a
-  // choice loses the blanks the system drops, as the listed one did.
+  // choice loses the trailing blanks the system drops, as the listed one did.
   const std::string FileName =
-      ExtractFileName(Index < 0 ? FullFileName(Dialog->edtFileName->Text()) : Dialog->ListedFileName());
+      ExtractFileName(Index < 0 ? TrimRight(Dialog->edtFileName->Text()) : Dialog->ListedFileName());
   if (Folder) {
     Folder->SetDefaultIcon(Index < 0 ? std::string() : FileName + "," + IntToStr(Index));
   } else {
