@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include <cstring>
+#include <optional>
 
 #include "classlib/ScopedHandles.h"
 #include "classlib/SysUtils.h"
@@ -45,13 +46,37 @@ bool IsIconContainer(const std::string& FileName) {
 }
 
 // The file a name in the box stands for, as a load now would open it: a relative name from the
-// current directory, trailing blanks dropped (the system drops them too). Two names of one file
-// give texts that differ at most in case.
+// current directory, trailing blanks dropped (the system drops them too).
 std::string FullFileName(const std::string& Name) {
   const std::string Trimmed = TrimRight(Name);
   char Path[MAX_PATH * 2];
   const DWORD Length = GetFullPathNameA(Trimmed.c_str(), sizeof Path, Path, nullptr);
   return Length > 0 && Length < sizeof Path ? std::string(Path, Length) : Trimmed;
+}
+
+// One file, whatever name opens it: its volume and its index there.
+struct TFileIdentity {
+  DWORD Volume;
+  DWORD IndexHigh;
+  DWORD IndexLow;
+  bool operator==(const TFileIdentity&) const = default;
+};
+
+// Nothing when the name opens no file (asking for no access, so a file in use opens too).
+std::optional<TFileIdentity> FileIdentity(const std::string& FileName) {
+  ScopedFileHandle File(CreateFileA(FileName.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  BY_HANDLE_FILE_INFORMATION Info;
+  if (!File || !GetFileInformationByHandle(File.get(), &Info)) return std::nullopt;
+  return TFileIdentity{Info.dwVolumeSerialNumber, Info.nFileIndexHigh, Info.nFileIndexLow};
+}
+
+// Two full names of one file: compared as files where both open one (a short name, a "\\?\"
+// name, another share or drive of the same folder), else as texts.
+bool SameFile(const std::string& FullName, const std::string& OtherFullName) {
+  const std::optional<TFileIdentity> File = FileIdentity(FullName);
+  const std::optional<TFileIdentity> OtherFile = FileIdentity(OtherFullName);
+  return File && OtherFile ? *File == *OtherFile : AnsiSameText(FullName, OtherFullName);
 }
 
 // The current directory when it was made, again when it goes.
@@ -144,7 +169,7 @@ void TNxShellFolderDefaultIcon::LoadIconsOnce() {
 }
 
 bool TNxShellFolderDefaultIcon::NamesListedFile() const {
-  return !FListedFileName.empty() && AnsiSameText(FullFileName(edtFileName->Text()), FListedFileName);
+  return !FListedFileName.empty() && SameFile(FullFileName(edtFileName->Text()), FListedFileName);
 }
 
 int TNxShellFolderDefaultIcon::SelectedIconIndex() const {
@@ -189,8 +214,10 @@ void TNxShellFolderDefaultIconProperty::Edit() {
   TObjectPtr<TNxShellFolderDefaultIcon> Dialog(TNxShellFolderDefaultIcon::Create(Application));
   if (Dialog->ShowModal() != mrOk) return;
   const int Index = Dialog->SelectedIconIndex();
-  // The icon chosen is in the file listed, whatever the box names by now.
-  const std::string FileName = ExtractFileName(Index < 0 ? Dialog->edtFileName->Text() : Dialog->ListedFileName());
+  // The icon chosen is in the file listed, whatever the box names by now; a name typed without a
+  // choice loses the trailing blanks the system drops, as the listed one did.
+  const std::string FileName =
+      ExtractFileName(Index < 0 ? TrimRight(Dialog->edtFileName->Text()) : Dialog->ListedFileName());
   if (Folder) {
     Folder->SetDefaultIcon(Index < 0 ? std::string() : FileName + "," + IntToStr(Index));
   } else {

@@ -60,8 +60,8 @@ public:
   // directory, which the system dialog may change, is the same afterwards.
   void btnBrowseClick(TObject* Sender);
   // Loads only when the box names another file than the one listed (not the same file by a
-  // relative name, in other case or with trailing blanks), so leaving it for OK or for the list
-  // keeps the icon chosen.
+  // relative name, in other case, with trailing blanks, by its short name or a "\\?\" name), so
+  // leaving it for OK or for the list keeps the icon chosen.
   void edtFileNameExit(TObject* Sender);
   void edtFileNameKeyPress(TObject* Sender, char& Key);
   // Nothing: the button's result closes the dialog.

@@ -2,7 +2,8 @@
 // without icons and of a text file; the file name without its folder and the icon's index from the
 // item; Enter in the file-name box loads; a load asked for while one runs starts it over, closing
 // the dialog ends it; browsing leaves the current directory as it was; OK stores the file the list
-// shows, whatever the box names by then.
+// shows, whatever the box names by then, and a typed overlay file name trimmed; the listed file by
+// another name (short, "\\?\") counts as listed.
 #include <gtest/gtest.h>
 
 #include "classlib/Graphics.h"
@@ -202,6 +203,30 @@ TEST(DefaultIconEditor, OkAfterTheBoxNamedNoFileStoresTheFileTheChosenIconIsIn) 
   // Leaving the box finds no such file: the list stays.
   auto NameNoFile = [](TNxShellFolderDefaultIcon& F) { Type(F.edtFileName, kIconLibrary + ".missing"); };
   EXPECT_EQ(StoredAfterChoosingIcon2(NameNoFile), ExtractFileName(kIconLibrary) + ",2");
+}
+
+TEST(DefaultIconEditor, LeavingTheBoxThatNamesTheListedFileByAnAliasKeepsTheChosenIconForOk) {
+  char Short[MAX_PATH];  // "TestIcons.dll" has no 8.3 name of its own
+  const DWORD Length = GetShortPathNameA(kIconLibrary.c_str(), Short, MAX_PATH);
+  ASSERT_TRUE(Length > 0 && Length < MAX_PATH);
+  for (const std::string& Alias : {std::string(Short, Length), "\\\\?\\" + kIconLibrary}) {
+    ASSERT_FALSE(AnsiSameText(Alias, kIconLibrary));
+    auto NameAlias = [&](TNxShellFolderDefaultIcon& F) { Type(F.edtFileName, Alias); };
+    EXPECT_EQ(StoredAfterChoosingIcon2(NameAlias), ExtractFileName(kIconLibrary) + ",2") << Alias;
+  }
+}
+
+TEST(DefaultIconEditor, OkStoresATypedOverlayIconFileTrimmed) {
+  TObjectPtr<TNxOverlayIcon> Overlay(TNxOverlayIcon::Create(nullptr));
+  TCountingDesigner Designer;
+  TFakeUIServices Fake;
+  TIdePropertyEditorPtr Editor = MakePropertyEditor("TNxOverlayIcon", "IconFile", &Designer, Overlay.get());
+  Fake.OnModal<TNxShellFolderDefaultIcon>([](TNxShellFolderDefaultIcon& F) {
+    Type(F.edtFileName, kIconLibrary + "  ");
+    ClickButton(F.btnOK);
+  });
+  EXPECT_TRUE(Editor->Edit());
+  EXPECT_EQ(Overlay->IconFile(), ExtractFileName(kIconLibrary));
 }
 
 TEST(DefaultIconDialogModal, RunsModallyAndCloses) {
