@@ -62,14 +62,18 @@ public:
   void Layout(const char* name, const std::string& text, int widthInChars, int runs) {
     const int width = widthInChars * CharWidth;
     double ms = BestOf(runs, [&] { Draw(text, true, width); });
-    // The same lines, measured as DrawRichText measures them.
-    auto measure = [&](const std::string& line) {
+    // The same lines, measured as DrawRichText measures them: from the style the lines before leave,
+    // set by a tag of its letters (the font is plain; colours change no width).
+    auto measure = [&](const std::string& line, const lxrichtext_detail::TRichState& from) {
+      std::string style;
+      for (int bit = 0; bit < 4; ++bit)
+        if (from.Style & (1u << bit)) style += "BIUS"[bit];
       TPoint size{0, 0};
-      Draw(line, false, width, &size);
+      Draw("[" + style + "]" + line, false, width, &size);
       return size.x;
     };
-    const auto layout = lxrichtext_detail::LayoutRichText(text, true, width, 0, taLeftJustify, measure,
-                                                          lxrichtext_detail::TRichWrapRules{true, '[', ']', false});
+    const lxrichtext_detail::TRichWrapRules rules{true, '[', ']', false, {}};
+    const auto layout = lxrichtext_detail::LayoutRichText(text, true, width, 0, taLeftJustify, measure, rules);
     std::string lines;
     for (const std::string& line : layout.Lines) lines += (lines.empty() ? "" : "\r\n") + line;
     double floor = BestOf(runs, [&] { Draw(lines, false, width); });
