@@ -209,6 +209,13 @@ public:
     return C.Clean && C.Tag == Tag;
   }
   size_t OpenOf(int Tag) const { return FTags[static_cast<size_t>(Tag)].Open; }
+  // The cut before P, outside tags, that may read otherwise than P. The open characters the rest
+  // drops draw nothing, so the cuts within a run of them read alike: the run is passed at once.
+  size_t Before(size_t P) const {
+    if (FStray != kNone)
+      while (P > FStray + 1 && FText[P - 1] == FRules.TagOpen) --P;
+    return P - 1;
+  }
 
 private:
   struct TTag {
@@ -295,7 +302,7 @@ private:
     TRestTags::TCut Kind = FTags.At(Cut);
     size_t Floor = Cut;
     for (TRestTags::TCut C = Kind; C.Tag >= 0 || !C.Clean; C = FTags.At(Floor))
-      Floor = C.Tag >= 0 ? FTags.OpenOf(C.Tag) : Floor - 1;
+      Floor = C.Tag >= 0 ? FTags.OpenOf(C.Tag) : FTags.Before(Floor);
     FEnds.push_back({End, Cut, Kind.Tag, Kind.Clean, Floor});
   }
 
