@@ -472,7 +472,8 @@ TEST_F(DrawRichTextTest, AStyleOverSeveralLinesKeepsEveryLineInsideTheRightMargi
     A.AutoWidth = AutoWidth;
     TPoint Size = Draw(A);
     EXPECT_GE(Size.y, 3 + 6 * LineH());
-    EXPECT_LT(InkColumns().second, Bitmap->Width() - 12) << "alignment " << Alignment << ", AutoWidth " << AutoWidth;
+    EXPECT_LT(InkColumns().second, A.WrapWidth - A.MarginH) << "alignment " << Alignment << ", AutoWidth "
+                                                            << AutoWidth;
   }
 }
 
