@@ -1,8 +1,10 @@
 // Times word-wrapped rich text: DrawRichText on 2 KB of short words at a narrow width and on 16 KB
 // of tagged text, of bracketed synopses, of tagged text opening with an unclosed bracket and of
-// long bracketed runs at a width of 30 characters, each against its floor (the same lines drawn once,
-// without wrapping); and ScanTags on 60 KB and 600 KB of tagged text. Prints one line per
-// measurement: name, milliseconds (best of the runs), lines drawn (tokens for ScanTags).
+// long bracketed runs at a width of 30 characters, and on one word of 160 KB, "]&[[[...", with
+// accelerator marks (a stray close, then a mark and a run of the open characters that drops),
+// each against its floor (the same lines drawn once, without wrapping); and ScanTags on 60 KB and
+// 600 KB of tagged text. Prints one line per measurement: name, milliseconds (best of the runs),
+// lines drawn (tokens for ScanTags).
 //   lx_richtext_bench.exe [runs]
 #include <windows.h>
 
@@ -59,29 +61,33 @@ public:
   }
 
   // DrawRichText with word wrap, then the lines it made drawn again without: both best of the runs.
-  void Layout(const char* name, const std::string& text, int widthInChars, int runs) {
+  void Layout(const char* name, const std::string& text, int widthInChars, int runs, bool accelChars = false) {
     const int width = widthInChars * CharWidth;
-    double ms = BestOf(runs, [&] { Draw(text, true, width); });
-    // The same lines, measured as DrawRichText measures them.
-    auto measure = [&](const std::string& line) {
+    double ms = BestOf(runs, [&] { Draw(text, true, width, accelChars); });
+    // The same lines, measured as DrawRichText measures them: from the style the lines before leave,
+    // set by a tag of its letters (the font is plain; colours change no width).
+    auto measure = [&](const std::string& line, const lxrichtext_detail::TRichState& from) {
+      std::string style;
+      for (int bit = 0; bit < 4; ++bit)
+        if (from.Style & (1u << bit)) style += "BIUS"[bit];
       TPoint size{0, 0};
-      Draw(line, false, width, &size);
+      Draw("[" + style + "]" + line, false, width, accelChars, &size);
       return size.x;
     };
-    const auto layout = lxrichtext_detail::LayoutRichText(text, true, width, 0, taLeftJustify, measure,
-                                                          lxrichtext_detail::TRichWrapRules{true, '[', ']', false});
+    const lxrichtext_detail::TRichWrapRules rules{true, '[', ']', accelChars, {}};
+    const auto layout = lxrichtext_detail::LayoutRichText(text, true, width, 0, taLeftJustify, measure, rules);
     std::string lines;
     for (const std::string& line : layout.Lines) lines += (lines.empty() ? "" : "\r\n") + line;
-    double floor = BestOf(runs, [&] { Draw(lines, false, width); });
+    double floor = BestOf(runs, [&] { Draw(lines, false, width, accelChars); });
     std::printf("%s %.1f %zu\n", name, ms, layout.Lines.size());
     std::printf("%s-floor %.1f %zu\n", name, floor, layout.Lines.size());
   }
 
 private:
-  void Draw(const std::string& text, bool wrap, int width, TPoint* measured = nullptr) {
+  void Draw(const std::string& text, bool wrap, int width, bool accelChars, TPoint* measured = nullptr) {
     TPoint position{0, 0}, size{0, 0};
     DrawRichText(Bitmap.get(), nullptr, TPoint{0, 0}, position, text, Font.get(), clWhite, clBlack, false, false,
-                 wrap, width, taLeftJustify, '[', ']', 0, 0, false, false, false, false, size);
+                 wrap, width, taLeftJustify, '[', ']', 0, 0, false, false, false, accelChars, size);
     if (measured) *measured = size;
   }
 
@@ -101,6 +107,7 @@ int main(int argc, char** argv) {
     bench.Layout("brackets-16k", Brackets(16384), 30, runs);
     bench.Layout("unclosed-16k", "[" + Words(16384, 9, true), 30, runs);
     bench.Layout("runs-16k", Runs(16384), 30, runs);
+    bench.Layout("stray-160k", "]&" + std::string(160 * 1024 - 2, '['), 30, runs, true);
     for (size_t size : {60u * 1024, 600u * 1024}) {
       const std::string text = Words(size, 9, true);
       size_t tokens = 0;

@@ -35,6 +35,39 @@ const std::vector<TRichTagColor>& RichTagColors() {
   return Colors;
 }
 
+bool TagColor(const std::string& Name, int32_t& Color) {
+  for (const TRichTagColor& C : RichTagColors())
+    if (Name == C.Name) {
+      Color = C.Color;
+      return true;
+    }
+  return false;
+}
+
+void ApplyTag(const std::string& Name, TRichState& State, const TRichState& Base, bool Emboss) {
+  // "DEFAULT" is stripped like "DEF", so it is drawn like it too.
+  if (Name == "DEF" || Name == "DEFAULT") {
+    State.Style = Base.Style;
+    if (!Emboss) State.Color = Base.Color;
+    return;
+  }
+  int32_t Color;
+  if (TagColor(Name, Color)) {
+    if (!Emboss) State.Color = Color;
+    return;
+  }
+  State.Style = 0;
+  for (char C : Name) {
+    switch (C) {
+      case 'B': State.Style |= kRichBold; break;
+      case 'I': State.Style |= kRichItalic; break;
+      case 'U': State.Style |= kRichUnderline; break;
+      case 'S': State.Style |= kRichStrikeOut; break;
+      default: break;
+    }
+  }
+}
+
 const std::vector<std::string>& TagNames() {
   static const std::vector<std::string> Names = [] {
     std::vector<std::string> N = {
@@ -176,6 +209,13 @@ public:
     return C.Clean && C.Tag == Tag;
   }
   size_t OpenOf(int Tag) const { return FTags[static_cast<size_t>(Tag)].Open; }
+  // The cut before P, outside tags, that may read otherwise than P. The open characters the rest
+  // drops draw nothing, so the cuts within a run of them read alike: the run is passed at once.
+  size_t Before(size_t P) const {
+    if (FStray != kNone)
+      while (P > FStray + 1 && FText[P - 1] == FRules.TagOpen) --P;
+    return P - 1;
+  }
 
 private:
   struct TTag {
@@ -262,7 +302,7 @@ private:
     TRestTags::TCut Kind = FTags.At(Cut);
     size_t Floor = Cut;
     for (TRestTags::TCut C = Kind; C.Tag >= 0 || !C.Clean; C = FTags.At(Floor))
-      Floor = C.Tag >= 0 ? FTags.OpenOf(C.Tag) : Floor - 1;
+      Floor = C.Tag >= 0 ? FTags.OpenOf(C.Tag) : FTags.Before(Floor);
     FEnds.push_back({End, Cut, Kind.Tag, Kind.Clean, Floor});
   }
 
@@ -274,16 +314,25 @@ private:
   bool FDone = false;
 };
 
+// The state a line leaves, drawn from State.
+TRichState StateAfter(const std::string& Line, TRichState State, const TRichWrapRules& Rules) {
+  if (!Rules.Tags) return State;
+  for (const TRichToken& T : ScanTags(Line, Rules.TagOpen, Rules.TagClose))
+    if (T.IsTag) ApplyTag(T.Value, State, Rules.Base, false);
+  return State;
+}
+
 // Lays paragraphs out line by line, each line the longest start of the rest that fits. Lines to
 // clean cuts outside tags are no narrower the longer they are, and no line is narrower than the
 // one to its floor, so the search doubles its step over the floors until one is too wide, halves
 // the gap, and then looks back from there only where a line may be narrower than its floor:
 // each line costs a few measures of about its own length, not one per word of all the text behind.
+// All starts of one rest are measured from the same state, the one the lines before leave.
 class TLayoutBuilder {
 public:
   TLayoutBuilder(int WrapWidth, int MarginH, TAlignment Alignment, const TMeasureLine& Measure,
                  const TRichWrapRules& Rules)
-      : FLimit(WrapWidth - MarginH), FAlignment(Alignment), FMeasure(Measure), FRules(Rules) {}
+      : FLimit(WrapWidth - MarginH), FAlignment(Alignment), FMeasure(Measure), FRules(Rules), FState(Rules.Base) {}
 
   void Paragraph(const std::string& Text, bool WordWrap) {
     TTagIndex Index(WordWrap ? std::string_view(Text) : std::string_view(), FRules);
@@ -390,7 +439,7 @@ private:
     // The right end of the rest's start up to Cut; the floors of many ends are the same cut.
     int WidthTo(size_t Cut) {
       auto [It, New] = FWidths.try_emplace(Cut, 0);
-      if (New) It->second = B.FMeasure(std::string(FText.substr(FStart, Cut - FStart)));
+      if (New) It->second = B.FMeasure(std::string(FText.substr(FStart, Cut - FStart)), B.FState);
       return It->second;
     }
 
@@ -403,12 +452,14 @@ private:
   };
 
   int MeasureForWrap(const std::string& Text) const {
-    return FMeasure(FAlignment == taRightJustify ? Text : TrimmedRight(Text));
+    return FMeasure(FAlignment == taRightJustify ? Text : TrimmedRight(Text), FState);
   }
 
-  // Right and centred lines keep their right end (measured here unless wrapping did).
+  // Right and centred lines keep their right end (measured here unless wrapping did). The next
+  // line starts from the state this one leaves.
   void AddLine(std::string Line, std::optional<int> End) {
     if (FAlignment != taLeftJustify) FLayout.Widths.push_back(End ? *End : MeasureForWrap(Line));
+    FState = StateAfter(Line, FState, FRules);
     FLayout.Lines.push_back(std::move(Line));
   }
 
@@ -416,6 +467,7 @@ private:
   TAlignment FAlignment;
   const TMeasureLine& FMeasure;
   const TRichWrapRules& FRules;
+  TRichState FState;  // where the next line starts
   TRichLayout FLayout;
 };
 

@@ -7,48 +7,21 @@
 #include "classlib/SysUtils.h"
 #include "lx/lxGraphics.h"
 
-namespace lxrichtext_detail {
-
-bool TagColor(const std::string& Name, TColor& Color) {
-  for (const TRichTagColor& C : RichTagColors())
-    if (Name == C.Name) {
-      Color = C.Color;
-      return true;
-    }
-  return false;
-}
-
-void ApplyTag(const std::string& Name, TRichStyle& State, const TRichStyle& Base, bool Emboss) {
-  // "DEFAULT" is stripped like "DEF", so it is drawn like it too.
-  if (Name == "DEF" || Name == "DEFAULT") {
-    State.Style = Base.Style;
-    if (!Emboss) State.Color = Base.Color;
-    return;
-  }
-  TColor Color;
-  if (TagColor(Name, Color)) {
-    if (!Emboss) State.Color = Color;
-    return;
-  }
-  State.Style = {};
-  for (char C : Name) {
-    switch (C) {
-      case 'B': State.Style.Include(fsBold); break;
-      case 'I': State.Style.Include(fsItalic); break;
-      case 'U': State.Style.Include(fsUnderline); break;
-      case 'S': State.Style.Include(fsStrikeOut); break;
-      default: break;
-    }
-  }
-}
-
-}  // namespace lxrichtext_detail
-
 using namespace lxrichtext_detail;
 
 // ---- DrawRichText -------------------------------------------------------------------------------
 
 namespace {
+
+static_assert(TFontStyles{fsBold}.Bits() == kRichBold && TFontStyles{fsItalic}.Bits() == kRichItalic &&
+              TFontStyles{fsUnderline}.Bits() == kRichUnderline && TFontStyles{fsStrikeOut}.Bits() == kRichStrikeOut);
+
+TRichState StateOf(const TFont* Font) { return {Font->Style().Bits(), Font->Color()}; }
+
+void SetState(TFont* Font, const TRichState& State) {
+  Font->SetStyle(TFontStyles::FromBits(State.Style));
+  Font->SetColor(State.Color);
+}
 
 // Measures or draws one line of tagged text with the canvas font as the working font.
 class TRichLinePainter {
@@ -58,10 +31,10 @@ public:
       : FCanvas(Canvas), FBase(Base), FPlainText(PlainText), FShowAccelChar(ShowAccelChar), FEmboss(Emboss),
         FTagOpen(TagOpen), FTagClose(TagClose) {}
 
-  // The working font back to the base font (in the pass colour, for embossing).
-  void Reset(std::optional<TColor> PassColor = std::nullopt) {
+  // The working font: the base font in State.
+  void Set(const TRichState& State) {
     FCanvas->Font()->Assign(FBase);
-    if (PassColor) FCanvas->Font()->SetColor(*PassColor);
+    SetState(FCanvas->Font(), State);
   }
 
   // Returns the right end of the line.
@@ -75,11 +48,9 @@ public:
         Output(T.Value, X, Y, Draw);
         continue;
       }
-      TFont* Font = FCanvas->Font();
-      TRichStyle State{Font->Style(), Font->Color()};
-      ApplyTag(T.Value, State, TRichStyle{FBase->Style(), FBase->Color()}, FEmboss);
-      Font->SetStyle(State.Style);
-      Font->SetColor(State.Color);
+      TRichState State = StateOf(FCanvas->Font());
+      ApplyTag(T.Value, State, StateOf(FBase), FEmboss);
+      SetState(FCanvas->Font(), State);
     }
     return X;
   }
@@ -153,12 +124,13 @@ void DrawRichText(TBitmap* Bitmap, HDC BackgroundDC, TPoint Origin, TPoint& Posi
   int LineHeight = GetTextHeight(Canvas);
   TRichLinePainter Painter(Canvas, Font, PlainText, ShowAccelChar, Emboss, TagOpen, TagClose);
 
-  // Lines are measured from the base font, whatever an earlier line's tags left behind.
-  const TRichWrapRules Rules{!PlainText, TagOpen, TagClose, ShowAccelChar};
+  // Each line is measured in the state the lines before it leave, as each pass below draws it.
+  const TRichState Base = StateOf(Font);
+  const TRichWrapRules Rules{!PlainText, TagOpen, TagClose, ShowAccelChar, Base};
   TRichLayout Layout = LayoutRichText(
       Text, WordWrap, WrapWidth, MarginH, Alignment,
-      [&](const std::string& Line) {
-        Painter.Reset();
+      [&](const std::string& Line, const TRichState& From) {
+        Painter.Set(From);
         return Painter.Line(Line, MarginH, 0, false);
       },
       Rules);
@@ -191,7 +163,7 @@ void DrawRichText(TBitmap* Bitmap, HDC BackgroundDC, TPoint Origin, TPoint& Posi
   }
 
   auto Pass = [&](int MH, int MV, std::optional<TColor> PassColor) {
-    Painter.Reset(PassColor);
+    Painter.Set(PassColor ? TRichState{Base.Style, *PassColor} : Base);
     int Y = MV;
     int Widest = 0;
     for (size_t I = 0; I < Layout.Lines.size(); ++I) {

@@ -46,19 +46,3 @@ TComponent* FindFormHelpComponent(TComponent* Control) noexcept;
 template <class T = TlxFormHelp> T* FindFormHelp(TComponent* Control) noexcept {
   return dynamic_cast<T*>(FindFormHelpComponent(Control));
 }
-
-// The drawing steps behind DrawRichText (the text steps are in lxRichTextCore.h).
-namespace lxrichtext_detail {
-
-struct TRichStyle {
-  TFontStyles Style;
-  TColor Color = clBlack;
-  friend bool operator==(const TRichStyle&, const TRichStyle&) = default;
-};
-// Applies tag Name (upper case) to State; Base is the base font's style and colour. With Emboss
-// the colour never changes.
-void ApplyTag(const std::string& Name, TRichStyle& State, const TRichStyle& Base, bool Emboss);
-// The colour of a colour name (upper case), false for other names.
-bool TagColor(const std::string& Name, TColor& Color);
-
-}  // namespace lxrichtext_detail

@@ -111,29 +111,29 @@ TEST(ScanTags, TextAndUpperCaseTagNames) {
 }
 
 TEST(ApplyTag, DefaultsColoursAndStyleLetters) {
-  const TRichStyle Base{{fsItalic}, clNavy};
-  TRichStyle S = Base;
+  const TRichState Base{kRichItalic, clNavy};
+  TRichState S = Base;
   ApplyTag("BU", S, Base, false);
-  EXPECT_EQ(S, (TRichStyle{{fsBold, fsUnderline}, clNavy}));
+  EXPECT_EQ(S, (TRichState{kRichBold | kRichUnderline, clNavy}));
   ApplyTag("RED", S, Base, false);  // colour only
-  EXPECT_EQ(S, (TRichStyle{{fsBold, fsUnderline}, clRed}));
+  EXPECT_EQ(S, (TRichState{kRichBold | kRichUnderline, clRed}));
   ApplyTag("S", S, Base, false);
-  EXPECT_EQ(S, (TRichStyle{{fsStrikeOut}, clRed}));
+  EXPECT_EQ(S, (TRichState{kRichStrikeOut, clRed}));
   ApplyTag("DEF", S, Base, false);
   EXPECT_EQ(S, Base);
   ApplyTag("XYZ", S, Base, false);  // no style letter: plain
-  EXPECT_EQ(S, (TRichStyle{{}, clNavy}));
+  EXPECT_EQ(S, (TRichState{0, clNavy}));
   ApplyTag("", S, Base, false);
-  EXPECT_EQ(S, (TRichStyle{{}, clNavy}));
+  EXPECT_EQ(S, (TRichState{0, clNavy}));
   ApplyTag("B", S, Base, false);
   ApplyTag("DEFAULT", S, Base, false);
   EXPECT_EQ(S, Base);
   // Embossed text keeps its pass colour.
-  TRichStyle E{{}, clGray};
+  TRichState E{0, clGray};
   ApplyTag("LIME", E, Base, true);
   EXPECT_EQ(E.Color, clGray);
   ApplyTag("DEF", E, Base, true);
-  EXPECT_EQ(E, (TRichStyle{{fsItalic}, clGray}));
+  EXPECT_EQ(E, (TRichState{kRichItalic, clGray}));
   TColor C;
   ASSERT_TRUE(TagColor("FUCHSIA", C));
   EXPECT_EQ(C, 0xFF00FF);
@@ -163,7 +163,7 @@ TEST(SplitAccelPieces, MarkedCharactersAreUnderlined) {
 
 // One pixel per character, tags included; the right end starts at the margin.
 TMeasureLine CharMeasure(int MarginH) {
-  return [MarginH](const std::string& Line) { return MarginH + static_cast<int>(Line.size()); };
+  return [MarginH](const std::string& Line, const TRichState&) { return MarginH + static_cast<int>(Line.size()); };
 }
 
 TEST(Layout, ParagraphsWithoutWrappingAreTheLines) {
@@ -214,7 +214,7 @@ TEST(Layout, RightAlignedTextIsMeasuredWithItsBlanksAndLinesKeepTheirWidths) {
 // A start that ends inside a bracket shows it as text, so it can be wider than a longer start that
 // closes the bracket and hides it: the line is still the longest start that fits.
 TEST(Layout, ALineThatClosesABracketIsTakenThoughAShorterStartIsWider) {
-  const TRichWrapRules Tags{true, '[', ']', false};
+  const TRichWrapRules Tags{true, '[', ']', false, {}};
   const TMeasureLine Measure = lxrichtext_reference::ModelMeasure(Tags, [](char, bool) { return 3; });
   TRichLayout Hidden = LayoutRichText("[command_string file]", true, 30, 0, taLeftJustify, Measure, Tags);
   EXPECT_EQ(Hidden.Lines, (Lines{"[command_string file]"}));
@@ -232,7 +232,7 @@ TEST(Layout, MeasuringWorkGrowsWithTheTextNotWithItsSquare) {
     std::string Text;
     for (int I = 0; Text.size() < Size; ++I) Text += std::string(1 + I % 4, 'a' + I % 26) + ' ';
     size_t Calls = 0, Measured = 0;
-    TMeasureLine Counted = [&](const std::string& Line) {
+    TMeasureLine Counted = [&](const std::string& Line, const TRichState&) {
       ++Calls;
       Measured += Line.size();
       return static_cast<int>(Line.size());
@@ -451,6 +451,30 @@ TEST_F(DrawRichTextTest, BackgroundIsCopiedFromTheOriginOrThePosition) {
   EXPECT_EQ(Position.x, 100);
   EXPECT_EQ(Px(Bitmap.get(), 0, 0), clYellow);  // (100, 30) is still yellow
   EXPECT_EQ(Px(Bitmap.get(), 0, 30), clLime);   // (100, 60)
+}
+
+// A style that spans lines, and paragraphs, is drawn on each line in the state the lines before it
+// leave, so each line is measured in it: measured plain and drawn bold italic, lines ran past the
+// right margin, the longest up to the bitmap's edge.
+TEST_F(DrawRichTextTest, AStyleOverSeveralLinesKeepsEveryLineInsideTheRightMargin) {
+  Font->SetHeight(-13);
+  Probe->Canvas()->Font()->Assign(Font.get());
+  TArgs A = Text(
+      "[BI]The popup shows the long hint of the control under the mouse, wrapped to its width and drawn in "
+      "the style its tags set, line after line.\r\nA second paragraph goes on in that style until the tag at "
+      "its very end sets the plain style back again.[DEF]");
+  A.WordWrap = true;
+  A.WrapWidth = 220;
+  A.MarginH = 12;
+  for (auto [Alignment, AutoWidth] : {std::pair{taLeftJustify, false}, {taLeftJustify, true},
+                                      {taRightJustify, false}, {taCenter, false}}) {
+    A.Alignment = Alignment;
+    A.AutoWidth = AutoWidth;
+    TPoint Size = Draw(A);
+    EXPECT_GE(Size.y, 3 + 6 * LineH());
+    EXPECT_LT(InkColumns().second, A.WrapWidth - A.MarginH) << "alignment " << Alignment << ", AutoWidth "
+                                                            << AutoWidth;
+  }
 }
 
 TEST_F(DrawRichTextTest, EmbossAndAcceleratorCharacters) {
