@@ -158,15 +158,14 @@ void TJPEGImage::AssignTo(TPersistent* Dest) {
   TGraphic::AssignTo(Dest);
 }
 
-int TJPEGImage::Width() {
-  if (FBitmap) return FBitmap->Width();
-  return jpegcodec::ScaledSize(FFileWidth, ScaleDenom());
+TRect TJPEGImage::ScaledFileRect() const noexcept {
+  int Denom = ScaleDenom();
+  return Rect(0, 0, jpegcodec::ScaledSize(FFileWidth, Denom), jpegcodec::ScaledSize(FFileHeight, Denom));
 }
 
-int TJPEGImage::Height() {
-  if (FBitmap) return FBitmap->Height();
-  return jpegcodec::ScaledSize(FFileHeight, ScaleDenom());
-}
+int TJPEGImage::Width() { return FBitmap ? FBitmap->Width() : ScaledFileRect().right; }
+
+int TJPEGImage::Height() { return FBitmap ? FBitmap->Height() : ScaledFileRect().bottom; }
 
 HPALETTE TJPEGImage::Palette() {
   // A query is no place to report a broken file: drawing the image does that.
@@ -256,12 +255,7 @@ void TJPEGImage::DIBNeeded() {
 
 void TJPEGImage::Decode() {
   TDecodeRun Run(FRun);
-  // The picture's size with the present options (a picture kept from before may have another).
-  auto PictureRect = [this] {
-    int Denom = ScaleDenom();
-    return Rect(0, 0, jpegcodec::ScaledSize(FFileWidth, Denom), jpegcodec::ScaledSize(FFileHeight, Denom));
-  };
-  TRect R = PictureRect();
+  TRect R = ScaledFileRect();
   auto Report = [&](TProgressStage Stage, int Percent, bool RedrawNow) {
     Progress(this, Stage, static_cast<uint8_t>(Percent), RedrawNow, R, "");
     Run.StopIfImageFreed();
@@ -269,7 +263,7 @@ void TJPEGImage::Decode() {
   Report(psStarting, 0, false);
   // The handler may have changed the options or the bytes, or given the image a bitmap to hold.
   if (FData.empty()) return;
-  R = PictureRect();
+  R = ScaledFileRect();
   jpegcodec::TDecodeOptions Options;
   Options.ScaleDenom = ScaleDenom();
   Options.Grayscale = FGrayscale;

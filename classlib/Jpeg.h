@@ -140,6 +140,8 @@ private:
   void ReadHeaderSize();
   void FreePalette();
   int ScaleDenom() const noexcept { return 1 << static_cast<int>(FScale); }
+  // The picture as the header and the present scale give it (the decoded bitmap may be older).
+  TRect ScaledFileRect() const noexcept;
 
   std::vector<uint8_t> FData;  // the JPEG file
   TBitmap* FBitmap = nullptr;  // decoded, or the source of the next compression (FData empty)
